@@ -1,0 +1,97 @@
+// Console and parameter-file conventions shared by every reader and writer:
+// message lines, the fatal stop, number extraction, line skipping, field widths
+// and the fixed warning messages.
+#pragma once
+
+#include <iostream>
+#include <new>
+#include <string>
+#include <string_view>
+
+// Ends the process after an error: "Quit (y)?->" on standard error, one
+// character read and ignored, exit status 1. Destructors of the run's objects
+// do not run.
+[[noreturn]] void FatalStop();
+
+// Tests and fuzz targets replace the final step (reading the answer and
+// exiting) with a hook that must not return, for example one that throws.
+using FatalStopHook = void (*)();
+void SetFatalStopHook(FatalStopHook hook);
+
+// Standard error unit-buffered; standard input and standard error tied to
+// standard output, so pending output is visible before any read or error.
+void SetUpConsole();
+
+// One message line on standard output: the parts, a line feed and a flush.
+template <class... Parts>
+void Say(const Parts&... parts) {
+  (std::cout << ... << parts) << std::endl;
+}
+
+// Discards the rest of the current line, line feed included. Does nothing on a
+// failed stream; an input that ends before the line feed leaves end-of-file
+// and fail set.
+void SkipLine(std::istream& in);
+
+// Formatted extraction of one value, with the outcomes of the standard
+// stream's operator>>: leading white space skipped, an optional sign, no
+// "inf" or "nan", out-of-range values fail, end of input sets end-of-file.
+// Returns whether a value was stored; on failure the target is unchanged.
+bool ReadInt(std::istream& in, int& value);
+bool ReadReal(std::istream& in, double& value);
+
+// Marks a stream failed because a value it delivered was refused: fail set,
+// end-of-file cleared, so the warning block reports a wrong file format.
+void RejectValue(std::istream& in);
+
+// Field-width manipulators: width 10, 4 or 7 and a blank fill for the next
+// item only.
+std::ostream& Width10(std::ostream& os);
+std::ostream& Width4(std::ostream& os);
+std::ostream& Width7(std::ostream& os);
+
+// True unless the stream is a file stream with no file open.
+bool HasOpenFile(const std::ios& stream);
+
+// Reading and writing files on the run's reused streams: a stream starts every
+// file with clear flags, or with the fail flag alone when the file cannot be
+// opened. Its format settings carry over from file to file.
+template <class FileStream>
+void OpenOn(FileStream& stream, const std::string& name, std::ios::openmode mode) {
+  if (stream.is_open()) stream.close();
+  if (name.find('\0') == std::string::npos) stream.open(name, mode);
+  if (stream.is_open()) {
+    stream.clear();
+  } else {
+    stream.clear(std::ios::failbit);
+  }
+}
+
+// "****WARNING****", the name line, the reason chosen from the stream's flags,
+// "Cannot run this way, exiting...!", then the fatal stop.
+[[noreturn]] void WarningBlock(std::string_view name, const std::ios& stream);
+
+// Reports a reader's result: returns when a file is open on the stream and it
+// has neither fail nor bad set, otherwise the warning block.
+void CheckReadOutcome(std::string_view name, const std::ios& stream);
+
+// The non-fatal notice: an empty line, "****WARNING****", the name line and
+// the reason line.
+void WarningNotice(std::string_view name, std::string_view reason);
+
+// After a writer's last line: flushes the stream and, if any write failed,
+// reports that the file may be incomplete and makes the fatal stop.
+void CheckWriteOutcome(std::string_view name, std::ostream& stream);
+
+// Runs an operation; an allocation that fails ends the run with one line
+// naming the operation and the fatal stop, never with an uncaught exception.
+template <class Operation>
+decltype(auto) WithMemoryGuard(std::string_view name, Operation&& operation) {
+  try {
+    return operation();
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  Say(name, " - not enough memory!");
+  FatalStop();
+}

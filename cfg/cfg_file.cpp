@@ -1,0 +1,142 @@
+// The version 3 configuration file: the header counts reader, the whole-file
+// reader and the writer. Everything that knows this file's line layout is here.
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+#include "app/console.hpp"
+#include "app/text_writer.hpp"
+#include "cfg/simple_cfg.hpp"
+
+namespace {
+
+void SkipLines(std::istream& in, int count) {
+  for (int i = 0; i < count; ++i) SkipLine(in);
+}
+
+// The first number of a type block's first line, then past the block.
+bool ReadTypeCount(std::istream& in, int& count) {
+  if (!ReadInt(in, count)) return false;
+  SkipLines(in, 4);
+  return true;
+}
+
+}  // namespace
+
+bool SimpleCfg::GetParams_cfg(std::istream& in) {
+  if (!HasOpenFile(in) || in.fail()) {
+    Say("SimpleCfg::GetParams_cfg - text file not open or non-existing.");
+    return false;
+  }
+  WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
+    SkipLines(in, 7);
+    int atoms = 0;
+    if (!ReadInt(in, atoms)) return;
+    if (atoms < 0) return RejectValue(in);
+    natoms = atoms;
+    SkipLine(in);
+    int types = 0;
+    if (!ReadInt(in, types)) return;
+    if (types < 0) return RejectValue(in);
+    ntypes = types;
+    SkipLines(in, 6);
+    double length = 0;
+    if (!ReadReal(in, length)) return;
+    if (!(length > 0) || !std::isfinite(length)) return RejectValue(in);
+    boxlength = length;
+    SkipLines(in, 4);
+    ni.clear();
+    typestart.assign(1, 0);
+    for (int t = 0; t < types; ++t) {
+      int count = 0;
+      if (!ReadTypeCount(in, count)) return;
+      if (count < 0 || std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
+        return RejectValue(in);
+      }
+      ni.push_back(count);
+      typestart.push_back(typestart.back() + count);
+    }
+  });
+  CheckReadOutcome("SimpleCfg::GetParameters", in);
+  return true;
+}
+
+void SimpleCfg::load(std::istream& in) {
+  if (!HasOpenFile(in) || in.fail()) {
+    std::cerr << "SimpleCfg::load - file not open or non-existing." << std::endl;
+    FatalStop();
+  }
+  // Every count must be the one this object was built with, so nothing is
+  // read past its coordinates or the per-type counts.
+  [&] {
+    SkipLines(in, 7);
+    int atoms = 0;
+    if (!ReadInt(in, atoms)) return;
+    if (atoms != atomcount_) return RejectValue(in);
+    SkipLine(in);
+    int types = 0;
+    if (!ReadInt(in, types)) return;
+    if (types != typecount() || types > static_cast<int>(ni.size())) return RejectValue(in);
+    SkipLines(in, 6);
+    double length = 0;
+    if (!ReadReal(in, length)) return;
+    SkipLines(in, 4);
+    for (int t = 0; t < types; ++t) {
+      int count = 0;
+      if (!ReadTypeCount(in, count)) return;
+      if (count != ni[t]) return RejectValue(in);
+    }
+    double* value = coords.get();
+    for (std::size_t i = 0, n = static_cast<std::size_t>(atomcount_) * 3; i < n; ++i) {
+      if (!ReadReal(in, value[i])) return;
+    }
+  }();
+  if (in.fail()) WarningBlock("SimpleCfg::load", in);
+}
+
+void SimpleCfg::save(std::ostream& out, const std::string& title) const {
+  if (!HasOpenFile(out) || out.fail()) {
+    std::cerr << "There is no open file to save the SimpleCfg object " << std::endl;
+    FatalStop();
+  }
+  {
+    TextWriter w(out);
+    constexpr std::string_view kIndent = "            ";
+    w << " (Version 3 format configuration file) !file created by SimpleCfg::save !\n";
+    w << title << "\n\n\n";
+    w << ' ' << Width10 << 0 << Width10 << 0 << Width10 << 0
+      << " moves generated, tried, accepted \n";
+    w << ' ' << Width10 << 0 << "              configurations saved\n";
+    w << " \n";
+    w << ' ' << Width10 << natoms << " molecules of all types\n";
+    w << ' ' << Width10 << ntypes << " types of molecules \n";
+    w << ' ' << Width10 << 1 << " is the largest number of atoms in a molecule \n";
+    w << ' ' << Width10 << 0 << " Euler angles are provided \n";
+    w << " \n";
+    w << ' ' << Width10 << "F" << " (box is cubic)\t\n";
+    w << "            Defining vectors are: \n";
+    w.SetFixed(6);
+    const double zero = 0;
+    w << kIndent << Width10 << boxlength << ' ' << Width10 << zero << ' ' << Width10 << zero << '\n';
+    w << kIndent << Width10 << zero << ' ' << Width10 << boxlength << ' ' << Width10 << zero << '\n';
+    w << kIndent << Width10 << zero << ' ' << Width10 << zero << ' ' << Width10 << boxlength << '\n';
+    w << '\n';
+    const int blocks = std::min(ntypes, static_cast<int>(ni.size()));
+    for (int t = 0; t < blocks; ++t) {
+      w << ' ' << Width10 << ni[t] << " molecules of type  " << t + 1 << '\n';
+      w << ' ' << Width10 << 1 << " atomic sites \n";
+      w << kIndent << Width10 << zero << ' ' << Width10 << zero << ' ' << Width10 << zero << '\n';
+      w << " \n";
+    }
+    w.SetFixed(15);
+    const double* value = coords.get();
+    for (int i = 0; i < atomcount_; ++i, value += 3) {
+      w << ' ' << Width10 << value[0] << "  " << Width10 << value[1] << "  " << Width10 << value[2]
+        << '\n';
+    }
+  }
+  // The stream keeps precision 15 for the next file written through it.
+  out.precision(15);
+  CheckWriteOutcome("SimpleCfg::save", out);
+}

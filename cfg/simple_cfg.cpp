@@ -1,0 +1,53 @@
+// Construction and destruction of configurations from the class-wide layout.
+#include "cfg/simple_cfg.hpp"
+
+#include "app/console.hpp"
+
+int SimpleCfg::natoms = 0;
+int SimpleCfg::ntypes = 0;
+std::vector<int> SimpleCfg::ni;
+std::vector<int> SimpleCfg::typestart;
+double SimpleCfg::boxlength = 0;
+int SimpleCfg::nmolecules = 0;
+int SimpleCfg::centraltype = 0;
+std::vector<int> SimpleCfg::nneighbours;
+std::vector<double> SimpleCfg::rinner;
+std::vector<double> SimpleCfg::router;
+
+void SimpleCfg::ResetLayout() {
+  natoms = 0;
+  ntypes = 0;
+  ni.clear();
+  typestart.clear();
+  boxlength = 0;
+}
+
+SimpleCfg::SimpleCfg() {
+  const int atoms = natoms > 0 ? natoms : 0;
+  const int types = HasLayout() && ntypes > 0 ? ntypes : 0;
+  try {
+    // Left unset: load or the placement writes every triple before it is used,
+    // and untouched pages cost nothing for a header that overstates its size.
+    coords = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(atoms) * 3);
+    typeptr.resize(static_cast<std::size_t>(types));
+  } catch (const std::bad_alloc&) {
+    Say("Sorry, cannot create SimpleCfg.");
+    FatalStop();
+  }
+  atomcount_ = atoms;
+  if (!HasLayout()) {
+    Say("The number of atoms for the SimpleCfg object is 0, empty object will be created!");
+  }
+  // A header whose type counts add up to more than its total gets no pointer
+  // for the types that would start past the block.
+  for (int t = 0; t < types; ++t) {
+    const int start = typestart[t];
+    typeptr[t] = start <= atoms ? coords.get() + static_cast<std::size_t>(start) * 3 : nullptr;
+  }
+}
+
+SimpleCfg::~SimpleCfg() {
+  coords.reset();
+  typeptr.clear();
+  Say("SimpleCfg destructor");
+}

@@ -1,0 +1,67 @@
+// The atomic configuration: a class-wide layout (counts, per-type starts, box
+// length, and the shell parameters of the neighbour placement) and, per
+// object, the coordinates stored type by type.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+class FNC;
+
+class SimpleCfg {
+ public:
+  // Class-wide layout. `ni` and `typestart` are absent (empty) until a
+  // configuration header or the shell parameters have been read; a present
+  // `typestart` always has ntypes + 1 entries.
+  static int natoms;
+  static int ntypes;
+  static std::vector<int> ni;
+  static std::vector<int> typestart;
+  static double boxlength;
+
+  // Shell parameters of the neighbour placement (centraltype is 0-based).
+  static int nmolecules;
+  static int centraltype;
+  static std::vector<int> nneighbours;
+  static std::vector<double> rinner;
+  static std::vector<double> router;
+
+  // Marks the layout absent and the counts zero, as at the start of a run.
+  static void ResetLayout();
+  static bool HasLayout() { return !typestart.empty(); }
+
+  // Builds an object of the current layout's size; coordinates are unset
+  // until load or the placement fills them.
+  SimpleCfg();
+  ~SimpleCfg();
+  SimpleCfg(const SimpleCfg&) = delete;
+  SimpleCfg& operator=(const SimpleCfg&) = delete;
+
+  // Version 3 configuration file.
+  static bool GetParams_cfg(std::istream& in);
+  void load(std::istream& in);
+  void save(std::ostream& out, const std::string& title) const;
+
+  // Shell parameter file: stores the shell parameters and redefines the
+  // layout and the constraint counts for the grown configuration.
+  static int GetFNCParameters(std::istream& in);
+
+  // Surrounds every central atom of `input` with neighbours in shells and
+  // fills `fnc`; the seed comes from the calendar clock, or is given.
+  void ArrangeNeighbours(FNC& fnc, const SimpleCfg& input);
+  void ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t seed);
+
+  // Atom count and type count this object was built with.
+  int size() const { return atomcount_; }
+  int typecount() const { return static_cast<int>(typeptr.size()); }
+
+  // x, y, z of every atom in flat atom order, and the first triple of each type.
+  std::unique_ptr<double[]> coords;
+  std::vector<double*> typeptr;
+
+ private:
+  int atomcount_ = 0;
+};

@@ -1,0 +1,58 @@
+// The fixed-neighbour constraint set: one row per atom, each row a list of
+// neighbour atoms with the constraint kind (distance window) of each pair.
+// Counts and the mode-2 working arrays are class-wide; the rows are per object.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <vector>
+
+class FNC {
+ public:
+  // Shared by both modes.
+  static int natoms;        // rows, one per atom
+  static int nconstraints;  // constraint kinds (distance windows)
+  static int nentries;      // neighbour entries of all rows
+  static std::vector<int> ncoord;  // entries of each row
+  static std::vector<double> rmin;  // window of each kind, entry kind - 1
+  static std::vector<double> rmax;
+
+  // Pair list of mode 2, as read.
+  static int nmoltypes;
+  static int maxmolsize;
+  static int npairs;
+  static std::vector<int> nmol, molsize, molpairs;
+  static std::vector<int> pairtype, typeuses, pairfirst, pairsecond, firstoffset, secondoffset;
+
+  // Constraint patterns of mode 2: one slot per central atom of a type's
+  // first molecule. The slots of type j are rows patfirst[j] .. patfirst[j] +
+  // patsize[j] - 1; each slot's neighbours lie in a row of their own length.
+  static std::vector<int> patfirst;
+  static std::vector<int> patcentral, patoffset, patcount, patsize;
+  static std::vector<std::vector<int>> patneighbour, patneighbouroffset, patconstrainttype;
+  static std::vector<int> covered;
+
+  // Returns every class-wide member to its program-start value.
+  static void ResetClassWide();
+
+  // Builds the rows from the current counts, with a notice for each count
+  // that is missing.
+  FNC();
+  ~FNC();
+  FNC(const FNC&) = delete;
+  FNC& operator=(const FNC&) = delete;
+
+  // Mode 2: the pair list, the patterns and their repetition over all molecules.
+  static int GetFNCParams2(std::istream& in);
+  static void AssemblePatterns();
+  void ExpandPatterns();
+
+  // Writes the set as a ".fnc" file.
+  void rawsave(std::ostream& out) const;
+
+  std::vector<int> centralindex;  // atom of each row, 0-based
+  std::vector<int> liststart;     // mode 2: first entry of each row
+  std::vector<int> rowstart;      // mode 1: first row of each type's neighbours
+  std::vector<int> neighbours;    // neighbour atoms, 0-based, row after row
+  std::vector<int> constrainttype;  // constraint kinds, 0-based, beside them
+};

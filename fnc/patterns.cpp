@@ -1,0 +1,253 @@
+// Mode 2: one constraint pattern per molecule type, built from the pair list,
+// tested for consistency and printed; then repeated over every molecule.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <unordered_map>
+#include <utility>
+
+#include "app/console.hpp"
+#include "fnc/fnc.hpp"
+#include "fnc/gap_sort.hpp"
+
+namespace {
+
+[[noreturn]] void OffsetError(int atom, int step, int slot_step) {
+  Say("ERROR! The offset for central atom ", atom, " is ", step);
+  Say(", and it is not the same value previously given for this central atom ", slot_step);
+  Say("Correct the parameter file, cannot continue this way, exiting...");
+  FatalStop();
+}
+
+[[noreturn]] void TooManyAtomsError(int type) {
+  Say("ERROR! There seems to be more different atom indices given for the ", type + 1,
+      " molecule");
+  Say("(index start with 1) than the number of atoms in the molecule, which is ",
+      FNC::molsize[type]);
+  Say("Check the parameter file! Cannot continue, exiting...");
+  FatalStop();
+}
+
+// One type's slots while its pairs are entered. Slots are found by central
+// atom through an index, but always in slot order, so the first mismatch in
+// slot order is the one reported.
+class TypeSlots {
+ public:
+  TypeSlots(int type, int first) : type_(type), first_(first) {}
+
+  int count() const { return count_; }
+
+  // The slots of a and b with matching steps, or -1; a step that differs from
+  // a slot's step is the offset error.
+  std::pair<int, int> Find(int a, int a_step, int b, int b_step) const {
+    int a_slot = -1;
+    int b_slot = -1;
+    const std::vector<int>* a_list = Slots(a);
+    const std::vector<int>* b_list = a == b ? nullptr : Slots(b);
+    std::size_t ia = 0;
+    std::size_t ib = 0;
+    const std::size_t na = a_list ? a_list->size() : 0;
+    const std::size_t nb = b_list ? b_list->size() : 0;
+    while (ia < na || ib < nb) {
+      int s = 0;
+      if (ib >= nb || (ia < na && (*a_list)[ia] < (*b_list)[ib])) {
+        s = (*a_list)[ia++];
+      } else {
+        s = (*b_list)[ib++];
+      }
+      const int row = first_ + s;
+      if (FNC::patcentral[row] == a) {
+        if (FNC::patoffset[row] != a_step) OffsetError(a, a_step, FNC::patoffset[row]);
+        a_slot = s;
+      }
+      if (FNC::patcentral[row] == b) {
+        if (FNC::patoffset[row] != b_step) OffsetError(b, b_step, FNC::patoffset[row]);
+        b_slot = s;
+      }
+    }
+    return {a_slot, b_slot};
+  }
+
+  int Open(int atom, int step) {
+    if (count_ >= FNC::molsize[type_]) TooManyAtomsError(type_);
+    const int row = first_ + count_;
+    FNC::patcentral[row] = atom;
+    FNC::patoffset[row] = step;
+    by_atom_[atom].push_back(count_);
+    return count_++;
+  }
+
+  void Append(int slot, int neighbour, int step, int kind) {
+    const int row = first_ + slot;
+    FNC::patneighbour[row].push_back(neighbour);
+    FNC::patneighbouroffset[row].push_back(step);
+    FNC::patconstrainttype[row].push_back(kind);
+    ++FNC::patcount[row];
+  }
+
+ private:
+  const std::vector<int>* Slots(int atom) const {
+    const auto found = by_atom_.find(atom);
+    return found == by_atom_.end() ? nullptr : &found->second;
+  }
+
+  int type_;
+  int first_;
+  int count_ = 0;
+  std::unordered_map<int, std::vector<int>> by_atom_;
+};
+
+void OrderPattern(int first, int size) {
+  GapSortPasses(size, FNC::patcentral.data() + first, [first](int i, int j) {
+    std::swap(FNC::patcentral[first + i], FNC::patcentral[first + j]);
+    std::swap(FNC::patcount[first + i], FNC::patcount[first + j]);
+    std::swap(FNC::patoffset[first + i], FNC::patoffset[first + j]);
+    std::swap(FNC::patneighbour[first + i], FNC::patneighbour[first + j]);
+    std::swap(FNC::patneighbouroffset[first + i], FNC::patneighbouroffset[first + j]);
+    std::swap(FNC::patconstrainttype[first + i], FNC::patconstrainttype[first + j]);
+  });
+  for (int row = first; row < first + size; ++row) {
+    GapSort(FNC::patcount[row], FNC::patneighbour[row].data(),
+            FNC::patneighbouroffset[row].data(), FNC::patconstrainttype[row].data());
+  }
+}
+
+void PrintPattern(int first, int size) {
+  Say("The FNC constraints for the smallest indexed molecule:");
+  Say("central index,   neighbour count, central offset");
+  Say("\tneighbour indices");
+  Say("\tconstraint type\n");
+  for (int row = first; row < first + size; ++row) {
+    Say(FNC::patcentral[row], "   ", FNC::patcount[row], "   ", FNC::patoffset[row]);
+    for (const int neighbour : FNC::patneighbour[row]) std::cout << '\t' << neighbour;
+    std::cout << std::endl;
+    for (const int kind : FNC::patconstrainttype[row]) std::cout << '\t' << kind;
+    std::cout << std::endl;
+  }
+}
+
+void BuildPatterns() {
+  // A type never has more slots than atoms per molecule, nor more than two
+  // per pair, so the slots take room in proportion to the pairs.
+  FNC::patfirst.assign(1, 0);
+  for (int j = 0; j < FNC::nmoltypes; ++j) {
+    const std::int64_t room =
+        std::min<std::int64_t>(FNC::molsize[j], 2 * std::int64_t{FNC::molpairs[j]});
+    if (FNC::patfirst.back() + room > std::numeric_limits<int>::max()) throw std::bad_alloc();
+    FNC::patfirst.push_back(FNC::patfirst.back() + static_cast<int>(room));
+  }
+  const auto slots = static_cast<std::size_t>(FNC::patfirst.back());
+  FNC::patcentral.assign(slots, 0);
+  FNC::patoffset.assign(slots, 0);
+  FNC::patcount.assign(slots, 0);
+  FNC::patneighbour.assign(slots, {});
+  FNC::patneighbouroffset.assign(slots, {});
+  FNC::patconstrainttype.assign(slots, {});
+  FNC::patsize.assign(static_cast<std::size_t>(FNC::nmoltypes) + 1, 0);
+  FNC::ncoord.assign(static_cast<std::size_t>(FNC::natoms), 0);
+
+  int p = 0;
+  for (int j = 0; j < FNC::nmoltypes; ++j) {
+    TypeSlots type(j, FNC::patfirst[j]);
+    for (int end = p + FNC::molpairs[j]; p < end; ++p) {
+      const int a = FNC::pairfirst[p];
+      const int a_step = FNC::firstoffset[p];
+      const int b = FNC::pairsecond[p];
+      const int b_step = FNC::secondoffset[p];
+      const int kind = FNC::pairtype[p];
+      const auto [a_slot, b_slot] = type.Find(a, a_step, b, b_step);
+      type.Append(a_slot >= 0 ? a_slot : type.Open(a, a_step), b, b_step, kind);
+      type.Append(b_slot >= 0 ? b_slot : type.Open(b, b_step), a, a_step, kind);
+    }
+    FNC::patsize[j] = type.count();
+    OrderPattern(FNC::patfirst[j], type.count());
+    PrintPattern(FNC::patfirst[j], type.count());
+  }
+}
+
+// Calls visit(row, molecule, atom index) for every slot of every type in every molecule,
+// in type, slot, molecule order. Indices are 1-based and exact in 64 bits.
+template <class Visit>
+void ForEachReach(Visit&& visit) {
+  for (int j = 0; j < FNC::nmoltypes; ++j) {
+    for (int row = FNC::patfirst[j]; row < FNC::patfirst[j] + FNC::patsize[j]; ++row) {
+      for (std::int64_t m = 0; m < FNC::nmol[j]; ++m) {
+        visit(row, m, FNC::patcentral[row] + m * FNC::patoffset[row]);
+      }
+    }
+  }
+}
+
+void CheckCoverage() {
+  FNC::covered.assign(static_cast<std::size_t>(FNC::natoms), -1);
+  ForEachReach([](int, std::int64_t, std::int64_t x) {
+    if (x < 1) {
+      Say("Error! The index of atom ", x, " is less than 1");
+      FatalStop();
+    }
+    if (x - 1 >= FNC::natoms) {
+      Say("Error! The index of atom ", x, " is greater,than the total number of atoms (",
+          FNC::natoms, ")");
+      FatalStop();
+    }
+    int& reach = FNC::covered[x - 1];
+    reach = reach == -1 ? 1 : std::min(reach + 1, std::numeric_limits<int>::max() - 1);
+  });
+  int unconstrained = 0;
+  for (int i = 0; i < FNC::natoms; ++i) {
+    if (FNC::covered[i] > 1) {
+      Say("Error! More fnc constraint was specified for the same atom (", i + 1, "!");
+      Say("Most probably the atom indices overlap betwwen two different molecule type! Cannot "
+          "proceed, exiting...");
+      FatalStop();
+    }
+    if (FNC::covered[i] == -1) {
+      FNC::covered[i] = 0;
+      FNC::ncoord[i] = 0;
+      ++unconstrained;
+    }
+  }
+  if (unconstrained > 0) {
+    Say("There  will be ", unconstrained,
+        " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them.");
+  }
+}
+
+void CountEntries() {
+  std::int64_t total = FNC::nentries;
+  ForEachReach([&total](int row, std::int64_t, std::int64_t x) {
+    FNC::ncoord[x - 1] = FNC::patcount[row];
+    total += FNC::patcount[row];
+  });
+  if (total > std::numeric_limits<int>::max()) {
+    Say("FNC::AssemblePatterns - too many constraint entries!");
+    FatalStop();
+  }
+  FNC::nentries = static_cast<int>(total);
+}
+
+}  // namespace
+
+void FNC::AssemblePatterns() {
+  WithMemoryGuard("FNC::AssemblePatterns", [] {
+    BuildPatterns();
+    CheckCoverage();
+    CountEntries();
+  });
+}
+
+void FNC::ExpandPatterns() {
+  if (natoms >= 1) {
+    liststart[0] = 0;
+    for (int i = 1; i < natoms; ++i) liststart[i] = liststart[i - 1] + ncoord[i - 1];
+  }
+  ForEachReach([this](int row, std::int64_t m, std::int64_t x) {
+    centralindex[x - 1] = static_cast<int>(x - 1);
+    const int start = liststart[x - 1];
+    for (int e = 0; e < patcount[row]; ++e) {
+      neighbours[start + e] =
+          static_cast<int>(patneighbour[row][e] + m * patneighbouroffset[row][e] - 1);
+      constrainttype[start + e] = patconstrainttype[row][e] - 1;
+    }
+  });
+}

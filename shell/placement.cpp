@@ -1,0 +1,84 @@
+// Mode 1: neighbours placed at random in spherical shells around the central
+// atoms, each tied to its centre by the shell's distance window.
+#include <cmath>
+#include <ctime>
+
+#include "cfg/simple_cfg.hpp"
+#include "fnc/fnc.hpp"
+#include "shell/random_uniform.hpp"
+
+void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input) {
+  // Minus the calendar clock's seconds: the first draw starts the sequence.
+  const auto seconds = static_cast<std::int32_t>(std::time(nullptr));
+  ArrangeNeighbours(fnc, input, static_cast<std::int32_t>(-std::int64_t{seconds}));
+}
+
+void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t seed) {
+  const int n = nmolecules;
+  const int ct = centraltype;
+  const int types = ntypes;
+  const double box = boxlength;
+
+  // Rows: the central atoms first, then the neighbours type by type, within a
+  // type by central atom. A type's constraint kind counts the earlier types
+  // that have neighbours.
+  int total = 0;
+  std::vector<int> kind(static_cast<std::size_t>(types));
+  std::vector<int> entry_offset(static_cast<std::size_t>(types));
+  for (int t = 0, kinds = 0; t < types; ++t) {
+    kind[t] = kinds;
+    entry_offset[t] = total;
+    total += nneighbours[t];
+    if (nneighbours[t] > 0) ++kinds;
+  }
+  const int s = total;
+  fnc.rowstart[0] = 0;
+  for (int t = 0, row = n; t < types; ++t) {
+    fnc.rowstart[t + 1] = row;
+    row += n * nneighbours[t];
+  }
+
+  std::vector<int> next(static_cast<std::size_t>(types), 0);
+  next[ct] = n;
+  const int central_start = typestart[ct];
+  const std::size_t neighbour_entries = static_cast<std::size_t>(s) * n;
+  for (int j = 0; j < n; ++j) {
+    const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
+    double* copy = typeptr[ct] + static_cast<std::size_t>(j) * 3;
+    copy[0] = centre[0];
+    copy[1] = centre[1];
+    copy[2] = centre[2];
+    const int central_atom = central_start + j;
+    fnc.centralindex[j] = central_atom;
+    FNC::ncoord[j] = s;
+    for (int t = 0; t < types; ++t) {
+      const int count = nneighbours[t];
+      const double inner = rinner[t];
+      const double outer = router[t];
+      for (int m = 0; m < count; ++m) {
+        const double u1 = RandomUniform(seed);
+        const double u2 = RandomUniform(seed);
+        const double u3 = RandomUniform(seed);
+        const double r = (inner + u1 * (outer - inner)) / box;
+        const double theta = 3.14159265359 * u2;
+        const double phi = 6.28318530718 * u3;
+        const int position = next[t]++;
+        double* atom = typeptr[t] + static_cast<std::size_t>(position) * 3;
+        atom[0] = centre[0] + r * std::sin(theta) * std::cos(phi);
+        atom[1] = centre[1] + r * std::sin(theta) * std::sin(phi);
+        atom[2] = centre[2] + r * std::cos(theta);
+        const int number = typestart[t] + position;
+
+        const std::size_t central_entry = static_cast<std::size_t>(s) * j + entry_offset[t] + m;
+        fnc.neighbours[central_entry] = number;
+        fnc.constrainttype[central_entry] = kind[t];
+
+        const int row = fnc.rowstart[t + 1] + count * j + m;
+        const std::size_t row_entry = neighbour_entries + static_cast<std::size_t>(row - n);
+        fnc.centralindex[row] = number;
+        fnc.neighbours[row_entry] = central_atom;
+        fnc.constrainttype[row_entry] = kind[t];
+      }
+    }
+  }
+}

@@ -1,0 +1,44 @@
+// The shuffled minimal-standard generator behind the random shell placement.
+#include "shell/random_uniform.hpp"
+
+namespace {
+
+constexpr std::int32_t kModulus = 2147483647;
+constexpr std::int32_t kMultiplier = 16807;
+constexpr std::int32_t kQuotient = 127773;  // kModulus / kMultiplier
+constexpr std::int32_t kRemainder = 2836;   // kModulus % kMultiplier
+constexpr int kTableSize = 32;
+constexpr std::int32_t kDivisor = 1 + (kModulus - 1) / kTableSize;
+constexpr double kScale = 1.0 / kModulus;
+constexpr double kLargest = 1.0 - 1.2e-7;
+
+std::int32_t g_table[kTableSize] = {};
+std::int32_t g_last = 0;
+
+// s becomes 16807 * s mod (2^31 - 1) without leaving the 32-bit range.
+void Step(std::int32_t& s) {
+  const std::int32_t k = s / kQuotient;
+  s = kMultiplier * (s - k * kQuotient) - kRemainder * k;
+  if (s < 0) s += kModulus;
+}
+
+}  // namespace
+
+double RandomUniform(std::int32_t& seed) {
+  if (seed <= 0 || g_last == 0) {
+    // Minus the seed, computed wide so that the most negative seed is safe.
+    const std::int64_t start = -std::int64_t{seed};
+    seed = start < 1 ? 1 : static_cast<std::int32_t>(start % kModulus == 0 ? 1 : start % kModulus);
+    for (int j = kTableSize + 7; j >= 0; --j) {
+      Step(seed);
+      if (j < kTableSize) g_table[j] = seed;
+    }
+    g_last = g_table[0];
+  }
+  Step(seed);
+  const int j = g_last / kDivisor;
+  g_last = g_table[j];
+  g_table[j] = seed;
+  const double u = kScale * g_last;
+  return u > kLargest ? kLargest : u;
+}
