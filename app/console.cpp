@@ -160,6 +160,17 @@ bool ReadReal(std::istream& in, double& value) {
   return true;
 }
 
+bool ReadCount(std::istream& in, int& value) {
+  int read = 0;
+  if (!ReadInt(in, read)) return false;
+  if (read < 0) {
+    RejectValue(in);
+    return false;
+  }
+  value = read;
+  return true;
+}
+
 void RejectValue(std::istream& in) {
   in.clear((in.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
 }

@@ -40,6 +40,10 @@ void SkipLine(std::istream& in);
 bool ReadInt(std::istream& in, int& value);
 bool ReadReal(std::istream& in, double& value);
 
+// Reads a count: a value below 0 is refused as a wrong file format, so that
+// no array is sized or indexed from it.
+bool ReadCount(std::istream& in, int& value);
+
 // Marks a stream failed because a value it delivered was refused: fail set,
 // end-of-file cleared, so the warning block reports a wrong file format.
 void RejectValue(std::istream& in);

@@ -17,7 +17,7 @@ void SkipLines(std::istream& in, int count) {
 
 // The first number of a type block's first line, then past the block.
 bool ReadTypeCount(std::istream& in, int& count) {
-  if (!ReadInt(in, count)) return false;
+  if (!ReadCount(in, count)) return false;
   SkipLines(in, 4);
   return true;
 }
@@ -31,14 +31,10 @@ bool SimpleCfg::GetParams_cfg(std::istream& in) {
   }
   WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
     SkipLines(in, 7);
-    int atoms = 0;
-    if (!ReadInt(in, atoms)) return;
-    if (atoms < 0) return RejectValue(in);
-    natoms = atoms;
+    if (!ReadCount(in, natoms)) return;
     SkipLine(in);
     int types = 0;
-    if (!ReadInt(in, types)) return;
-    if (types < 0) return RejectValue(in);
+    if (!ReadCount(in, types)) return;
     ntypes = types;
     SkipLines(in, 6);
     double length = 0;
@@ -51,7 +47,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in) {
     for (int t = 0; t < types; ++t) {
       int count = 0;
       if (!ReadTypeCount(in, count)) return;
-      if (count < 0 || std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
+      if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
         return RejectValue(in);
       }
       ni.push_back(count);

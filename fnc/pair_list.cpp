@@ -15,11 +15,7 @@ bool ReadCounts(std::istream& in, int count, std::vector<int>& values) {
   values.clear();
   for (int i = 0; i < count; ++i) {
     int value = 0;
-    if (!ReadInt(in, value)) return false;
-    if (value < 0) {
-      RejectValue(in);
-      return false;
-    }
+    if (!ReadCount(in, value)) return false;
     values.push_back(value);
   }
   SkipLine(in);
@@ -98,20 +94,10 @@ bool ReadPairRecords(std::istream& in) {
 }
 
 bool ReadPairList(std::istream& in) {
-  int atoms = 0;
-  if (!ReadInt(in, atoms)) return false;
-  if (atoms < 0) {
-    RejectValue(in);
-    return false;
-  }
-  FNC::natoms = atoms;
+  if (!ReadCount(in, FNC::natoms)) return false;
   SkipLine(in);
   int types = 0;
-  if (!ReadInt(in, types)) return false;
-  if (types < 0) {
-    RejectValue(in);
-    return false;
-  }
+  if (!ReadCount(in, types)) return false;
   FNC::nmoltypes = types;
   SkipLine(in);
   if (!ReadCounts(in, types, FNC::nmol)) return false;
@@ -123,8 +109,8 @@ bool ReadPairList(std::istream& in) {
   FNC::npairs = 0;
   for (int j = 0; j < types; ++j) {
     int pairs = 0;
-    if (!ReadInt(in, pairs)) return false;
-    if (pairs < 0 || std::int64_t{FNC::npairs} + pairs > std::numeric_limits<int>::max()) {
+    if (!ReadCount(in, pairs)) return false;
+    if (std::int64_t{FNC::npairs} + pairs > std::numeric_limits<int>::max()) {
       RejectValue(in);
       return false;
     }

@@ -26,11 +26,7 @@ bool ReadList(std::istream& in, int count, std::vector<Value>& values, Read read
 
 bool ReadShellParameters(std::istream& in) {
   int n = 0;
-  if (!ReadInt(in, n)) return false;
-  if (n < 0) {
-    RejectValue(in);
-    return false;
-  }
+  if (!ReadCount(in, n)) return false;
   // Every input atom can serve as a central atom, and no more than those.
   if (n > SimpleCfg::natoms) {
     Say("The number of central atoms in the input *.cfg is ", SimpleCfg::natoms,
@@ -65,11 +61,7 @@ bool ReadShellParameters(std::istream& in) {
   int kinds = 0;
   for (int t = 0; t < types; ++t) {
     int count = 0;
-    if (!ReadInt(in, count)) return false;
-    if (count < 0) {
-      RejectValue(in);
-      return false;
-    }
+    if (!ReadCount(in, count)) return false;
     counts.push_back(count);
     sum += count;
     if (count > 0) ++kinds;
