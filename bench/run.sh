@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# Benchmark of fncprep on three large workloads, with two baselines each.
+# Run from the repository root: bash bench/run.sh
+# Environment: RUNS (timed runs per figure, default 5),
+#              BENCH_NO_INSTALL=1 (never call apt-get for missing tools),
+#              BENCH_NO_HYPERFINE=1 (time with a plain date loop instead).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BENCH=$ROOT/bench
+SCRATCH=$BENCH/scratch
+BUILD=$ROOT/build-bench
+BIN=$BUILD/fncprep
+RUNS=${RUNS:-5}
+FAKETIME_LIB=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+# A stopped clock: every mode-1 run draws from the same seed.
+FAKE_DATE="2026-01-01 00:00:00"
+
+say() { printf '%s\n' "$*"; }
+die() { printf 'bench: %s\n' "$*" >&2; exit 1; }
+
+# ---------------------------------------------------------------- tools
+APT_UPDATED=0
+install_pkg() {  # install_pkg PACKAGE: true when it is installed afterwards
+  [[ ${BENCH_NO_INSTALL:-0} == 1 ]] && return 1
+  [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null || return 1
+  if [[ $APT_UPDATED == 0 ]]; then
+    DEBIAN_FRONTEND=noninteractive apt-get update -qq >/dev/null 2>&1 || return 1
+    APT_UPDATED=1
+  fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$1" >/dev/null 2>&1
+}
+
+[[ -x /usr/bin/time ]] || install_pkg time || die "/usr/bin/time is missing (package time)"
+[[ -f $FAKETIME_LIB ]] || install_pkg faketime ||
+  die "libfaketime is missing (package faketime); mode-1 outputs would not be reproducible"
+HAVE_HYPERFINE=0
+if [[ ${BENCH_NO_HYPERFINE:-0} != 1 ]] && { command -v hyperfine >/dev/null || install_pkg hyperfine; }; then
+  HAVE_HYPERFINE=1
+fi
+for tool in cmake ninja g++ sha256sum cmp awk; do
+  command -v "$tool" >/dev/null || die "$tool is missing"
+done
+
+# ---------------------------------------------------------------- build
+if [[ ! -f $BUILD/build.ninja ]]; then
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFNCPREP_TESTS=OFF >/dev/null
+fi
+cmake --build "$BUILD" -j2 --target fncprep >/dev/null
+mkdir -p "$SCRATCH"
+for tool in gen_workloads plain_writer; do
+  if [[ ! -x $SCRATCH/$tool || $BENCH/$tool.cpp -nt $SCRATCH/$tool ]]; then
+    g++ -O2 -std=c++20 -Wall -Wextra -Wpedantic -o "$SCRATCH/$tool" "$BENCH/$tool.cpp"
+  fi
+done
+
+# ---------------------------------------------------------------- workloads
+cd "$SCRATCH"
+rm -rf plain copy
+mkdir -p plain copy
+"$SCRATCH/gen_workloads" "$SCRATCH"
+printf '1\nw1\ny\n' >w1.answers
+printf '1\nw2\ny\n' >w2.answers
+printf '2\nw3\ny\n' >w3.answers
+[[ -f sums.txt ]] && mv sums.txt sums.prev
+
+# ---------------------------------------------------------------- helpers
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
+# wall_median COMMAND: median wall time in seconds of RUNS runs of a shell command.
+wall_median() {
+  if [[ $HAVE_HYPERFINE == 1 ]]; then
+    hyperfine --runs "$RUNS" --style none --export-csv timing.csv "$1" >/dev/null 2>&1 ||
+      die "command failed: $1"
+    awk -F, 'NR == 2 { print $4 }' timing.csv
+  else
+    local i t0 t1
+    for ((i = 0; i < RUNS; i++)); do
+      t0=$(date +%s.%N)
+      sh -c "$1" || die "command failed: $1"
+      t1=$(date +%s.%N)
+      awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }'
+    done | median
+  fi
+}
+
+fncprep_cmd() {  # fncprep_cmd WORKLOAD
+  printf 'env LD_PRELOAD=%q FAKETIME=%q %q <%s.answers >/dev/null' \
+    "$FAKETIME_LIB" "$FAKE_DATE" "$BIN" "$1"
+}
+
+declare -A SUMMARY
+# bench_workload NAME PRECISION OUTPUT...: the real program, the copy floor and
+# the plain writer on the same output files.
+bench_workload() {
+  local w=$1 precision=$2
+  shift 2
+  local outputs=("$@") f
+
+  # One run under /usr/bin/time for the peak memory; it also makes the outputs
+  # that the baselines read.
+  env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$FAKE_DATE" \
+    /usr/bin/time -f %M -o "$w.rss" "$BIN" <"$w.answers" >"$w.console" ||
+    die "fncprep failed on $w (console in $SCRATCH/$w.console)"
+  local rss_kib first_sums bytes=0
+  rss_kib=$(tail -n 1 "$w.rss")
+  first_sums=$(sha256sum "${outputs[@]}")
+  for f in "${outputs[@]}"; do bytes=$((bytes + $(stat -c %s "$f"))); done
+
+  local t_prog t_cp t_plain
+  t_prog=$(wall_median "$(fncprep_cmd "$w")")
+  [[ $(sha256sum "${outputs[@]}") == "$first_sums" ]] ||
+    die "$w: outputs differ between runs of the same input"
+  t_cp=$(wall_median "cp ${outputs[*]} copy/")
+
+  local args=() times=() i
+  for f in "${outputs[@]}"; do
+    case $f in
+      *.cfg) args+=(cfg "$f" "plain/$f") ;;
+      *.fnc) args+=(fnc "$precision" "$f" "plain/$f") ;;
+    esac
+  done
+  for ((i = 0; i < RUNS; i++)); do
+    times+=("$("$SCRATCH/plain_writer" "${args[@]}")") || die "plain_writer failed on $w"
+  done
+  t_plain=$(printf '%s\n' "${times[@]}" | median)
+  local same=yes
+  for f in "${outputs[@]}"; do
+    cmp -s "$f" "plain/$f" || same=NO
+    cmp -s "$f" "copy/$f" || die "cp produced a different $f"
+  done
+
+  local mb mbps r_plain r_cp
+  mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+  mbps=$(awk -v b="$bytes" -v t="$t_prog" 'BEGIN { printf "%.0f", b / 1e6 / t }')
+  r_plain=$(ratio "$t_plain" "$t_prog")
+  r_cp=$(ratio "$t_prog" "$t_cp")
+  say "  fncprep  median $(printf '%.3f' "$t_prog") s   peak RSS $rss_kib KiB   output $mb MB (${outputs[*]})   $mbps MB/s"
+  say "  cp       median $(printf '%.3f' "$t_cp") s   (copy of the finished outputs)"
+  say "  plain    median $(printf '%.3f' "$t_plain") s   (write phase only; byte-identical to fncprep: $same)"
+  say "  ratios   plain/fncprep $r_plain (target >= 15)   fncprep/cp $r_cp (target <= 5)"
+  [[ $same == yes ]] || die "plain writer output differs from fncprep on $w"
+  SUMMARY[$w]=$(printf '%-3s %9.3f %9.3f %9.3f %8s %8s %9s %7s' "$w" "$t_prog" "$t_cp" "$t_plain" \
+    "$r_plain" "$r_cp" "$((rss_kib / 1024))" "$mbps")
+  LAST_RSS_KIB=$rss_kib
+}
+
+# ---------------------------------------------------------------- run
+say "fncprep benchmark: $RUNS runs per figure, timing by $([[ $HAVE_HYPERFINE == 1 ]] && echo hyperfine || echo date loop)"
+say "binary: $BIN"
+say "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores (figures are noisy when the machine is shared)"
+say ""
+
+W1_N=100000
+W1_S=16
+say "== w1: mode 1, $W1_N central atoms of type 1 in a box of 120, neighbours 0 12 4 -> $((W1_N * (1 + W1_S))) atoms"
+bench_workload w1 15 w1.cfg w1.fnc
+# Arrays the program cannot do without: input and output coordinates (24 bytes
+# per atom), 12 bytes per constraint row (central index, list start, count) and
+# 8 bytes per entry (neighbour, constraint kind).
+rows=$((W1_N * (1 + W1_S)))
+entries=$((2 * W1_N * W1_S))
+coord_bytes=$((24 * (W1_N + rows)))
+row_bytes=$((12 * rows))
+entry_bytes=$((8 * entries))
+array_bytes=$((coord_bytes + row_bytes + entry_bytes))
+say "  arrays   $(awk -v c="$coord_bytes" -v r="$row_bytes" -v e="$entry_bytes" -v t="$array_bytes" \
+  'BEGIN { printf "%.1f MB = coordinates %.1f + rows %.1f + entries %.1f", t / 1e6, c / 1e6, r / 1e6, e / 1e6 }')"
+say "  memory   peak RSS / arrays $(ratio $((LAST_RSS_KIB * 1024)) "$array_bytes") (target < 1.5)"
+say ""
+
+say "== w2: mode 1, 1700000 atoms of one type, no neighbours (reader and writer alone)"
+bench_workload w2 15 w2.cfg w2.fnc
+say ""
+
+say "== w3: mode 2, 1000000 atoms: 70000 x 12-atom molecules (20 pairs), 20000 x 6-atom (5 pairs), 40000 single atoms"
+bench_workload w3 6 w3.fnc
+say ""
+
+say "summary (median seconds; peak RSS of fncprep in MiB; fncprep output MB/s)"
+say "wl    fncprep        cp     plain  pl/fnc   fnc/cp   RSS MiB    MB/s"
+for w in w1 w2 w3; do say "${SUMMARY[$w]}"; done
+say ""
+
+sha256sum w1.incfg w1.dat w2.incfg w2.dat w3.dat w1.cfg w1.fnc w2.cfg w2.fnc w3.fnc >sums.txt
+if [[ -f sums.prev ]]; then
+  if cmp -s sums.txt sums.prev; then
+    say "outputs: byte-identical to the previous run (sums.prev)"
+  else
+    say "outputs: DIFFER from the previous run in:"
+    diff sums.prev sums.txt | awk '/^>/ { print "  " $3 }'
+  fi
+else
+  say "outputs: sha256 sums saved to bench/scratch/sums.txt (no previous run to compare)"
+fi
+rm -rf plain copy timing.csv
