@@ -1,0 +1,425 @@
+// Mode 2 after the pair list: the per-type patterns (their printout, order,
+// consistency errors and neighbour counts) and their repetition over every
+// molecule into the constraint set.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fnc/fnc.hpp"
+#include "support/console_capture.hpp"
+
+namespace {
+
+using testing_support::ConsoleCapture;
+
+// Reads a pair list that is known to be valid and assembles its patterns.
+void Assemble(const std::string& pair_list) {
+  std::istringstream in(pair_list);
+  ASSERT_EQ(FNC::GetFNCParams2(in), 1);
+  FNC::AssemblePatterns();
+}
+
+std::string PatternHeader() {
+  return "The FNC constraints for the smallest indexed molecule:\n"
+         "central index,   neighbour count, central offset\n"
+         "\tneighbour indices\n"
+         "\tconstraint type\n"
+         "\n";
+}
+
+// The three printed lines of one central atom of a pattern.
+std::string Slot(int central, int step, const std::vector<int>& neighbours,
+                 const std::vector<int>& kinds) {
+  std::ostringstream text;
+  text << central << "   " << neighbours.size() << "   " << step << "\n";
+  for (const int neighbour : neighbours) text << '\t' << neighbour;
+  text << '\n';
+  for (const int kind : kinds) text << '\t' << kind;
+  text << '\n';
+  return text.str();
+}
+
+std::string Unconstrained(int count) {
+  return "There  will be " + std::to_string(count) +
+         " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them.\n";
+}
+
+constexpr const char* kStop = "Quit (y)?->\n";
+
+// Six atoms, one type of two molecules with three atoms and two pairs.
+constexpr const char* kWorkedExample =
+    "6\n1\n2\n3\n2\n"
+    "1 1.0 1.2\n1 3 2 4\n"
+    "2 1.4 1.6\n3 5 4 6\n";
+
+std::string WorkedExamplePattern() {
+  return PatternHeader() + Slot(1, 1, {3}, {1}) + Slot(3, 1, {1, 5}, {1, 2}) + Slot(5, 1, {3}, {2});
+}
+
+TEST(PatternsTest, WorkedExample) {
+  ConsoleCapture console;
+  Assemble(kWorkedExample);
+  EXPECT_EQ(console.out(), WorkedExamplePattern());
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{1, 1, 2, 2, 1, 1}));
+  EXPECT_EQ(FNC::nentries, 8);
+  EXPECT_EQ(FNC::covered, (std::vector<int>{1, 1, 1, 1, 1, 1}));
+  ASSERT_EQ(FNC::patsize.size(), 2u);
+  EXPECT_EQ(FNC::patsize[0], 3);
+
+  FNC set;
+  set.ExpandPatterns();
+  EXPECT_EQ(set.liststart, (std::vector<int>{0, 1, 2, 4, 6, 7}));
+  EXPECT_EQ(set.centralindex, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(set.neighbours, (std::vector<int>{2, 3, 0, 4, 1, 5, 2, 3}));
+  EXPECT_EQ(set.constrainttype, (std::vector<int>{0, 0, 0, 1, 0, 1, 1, 1}));
+  EXPECT_EQ(console.out(), WorkedExamplePattern() + "FNC object is created\n");
+  EXPECT_EQ(console.err(), "");
+}
+
+TEST(PatternsTest, AtomThatNoPatternReachesHasNoNeighbours) {
+  ConsoleCapture console;
+  Assemble(std::string("7") + (kWorkedExample + 1));
+  EXPECT_EQ(console.out(), WorkedExamplePattern() + Unconstrained(1));
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{1, 1, 2, 2, 1, 1, 0}));
+  EXPECT_EQ(FNC::nentries, 8);
+
+  FNC set;
+  set.ExpandPatterns();
+  EXPECT_EQ(set.liststart, (std::vector<int>{0, 1, 2, 4, 6, 7, 8}));
+  EXPECT_EQ(set.centralindex[6], 6);
+  EXPECT_EQ(set.neighbours, (std::vector<int>{2, 3, 0, 4, 1, 5, 2, 3}));
+  EXPECT_EQ(set.constrainttype, (std::vector<int>{0, 0, 0, 1, 0, 1, 1, 1}));
+}
+
+// Pairs (5,3) kind 1, (3,1) kind 2, (1,5) kind 3 open the slots as 5, 3, 1 with
+// the neighbours 5:[3/1, 1/3], 3:[5/1, 1/2], 1:[3/2, 5/3] (neighbour/kind).
+// Ordered, the slots read 1, 3, 5, each neighbour row by index with its kind.
+TEST(PatternsTest, SlotsAndNeighboursAreOrderedByIndex) {
+  ConsoleCapture console;
+  Assemble(
+      "6\n1\n2\n3\n3\n"
+      "1 1.0 1.1\n5 3 6 4\n"
+      "2 2.0 2.2\n3 1 4 2\n"
+      "3 3.0 3.3\n1 5 2 6\n");
+  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 1, {3, 5}, {2, 3}) +
+                               Slot(3, 1, {1, 5}, {2, 1}) + Slot(5, 1, {1, 3}, {3, 1}));
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{2, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(FNC::nentries, 12);
+
+  FNC set;
+  set.ExpandPatterns();
+  // Atom 2 (the first atom of molecule 2) pairs with atoms 4 and 6.
+  EXPECT_EQ(set.neighbours, (std::vector<int>{2, 4, 3, 5, 0, 4, 1, 5, 0, 2, 1, 3}));
+  EXPECT_EQ(set.constrainttype, (std::vector<int>{1, 2, 1, 2, 1, 0, 1, 0, 2, 0, 2, 0}));
+}
+
+TEST(PatternsTest, OnlyConstrainedAtomsOfAMoleculeArePrinted) {
+  ConsoleCapture console;
+  Assemble("10\n1\n2\n5\n1\n1 1.0 1.2\n4 2 9 7\n");
+  EXPECT_EQ(console.out(),
+            PatternHeader() + Slot(2, 5, {4}, {1}) + Slot(4, 5, {2}, {1}) + Unconstrained(6));
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{0, 1, 0, 1, 0, 0, 1, 0, 1, 0}));
+  EXPECT_EQ(FNC::nentries, 4);
+}
+
+// Central atom 1 moves by 1, its neighbour 5325 by 2: in the second molecule
+// atom 2 pairs with atom 5327.
+TEST(PatternsTest, EachNeighbourMovesByItsOwnStep) {
+  ConsoleCapture console;
+  Assemble("5327\n1\n2\n2\n1\n1 1.0 1.2\n1 5325 2 5327\n");
+  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 1, {5325}, {1}) + Slot(5325, 2, {1}, {1}) +
+                               Unconstrained(5327 - 4));
+  EXPECT_EQ(FNC::nentries, 4);
+
+  FNC set;
+  set.ExpandPatterns();
+  const auto entry = [&set](int atom) {
+    return std::make_pair(set.neighbours[set.liststart[atom - 1]],
+                          set.constrainttype[set.liststart[atom - 1]]);
+  };
+  EXPECT_EQ(entry(1), std::make_pair(5324, 0));
+  EXPECT_EQ(entry(2), std::make_pair(5326, 0));
+  EXPECT_EQ(entry(5325), std::make_pair(0, 0));
+  EXPECT_EQ(entry(5327), std::make_pair(1, 0));
+  EXPECT_EQ(set.liststart[1], 1);
+  EXPECT_EQ(set.liststart[5326], 3);
+  EXPECT_EQ(FNC::ncoord[2], 0);
+  EXPECT_EQ(FNC::ncoord[5325], 0);
+}
+
+// The first type has no molecules: its pattern is printed but reaches no
+// atom, so it cannot clash with the second type's atoms 1 and 2.
+TEST(PatternsTest, TypeWithoutMoleculesAddsNothing) {
+  ConsoleCapture console;
+  Assemble(
+      "3\n2\n0 1\n2 2\n1 1\n"
+      "1 1.0 1.2\n1 2 3 4\n"
+      "1\n1 2 2 3\n");
+  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 2, {2}, {1}) + Slot(2, 2, {1}, {1}) +
+                               PatternHeader() + Slot(1, 1, {2}, {1}) + Slot(2, 1, {1}, {1}) +
+                               Unconstrained(1));
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{1, 1, 0}));
+  EXPECT_EQ(FNC::nentries, 2);
+
+  FNC set;
+  set.ExpandPatterns();
+  EXPECT_EQ(set.liststart, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(set.neighbours, (std::vector<int>{1, 0}));
+  EXPECT_EQ(set.constrainttype, (std::vector<int>{0, 0}));
+}
+
+TEST(PatternsTest, PairListedTwiceEntersItsNeighboursTwice) {
+  ConsoleCapture console;
+  Assemble(
+      "4\n1\n2\n2\n2\n"
+      "1 1.0 1.2\n1 2 3 4\n"
+      "1\n1 2 3 4\n");
+  EXPECT_EQ(console.out(),
+            PatternHeader() + Slot(1, 2, {2, 2}, {1, 1}) + Slot(2, 2, {1, 1}, {1, 1}));
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{2, 2, 2, 2}));
+  EXPECT_EQ(FNC::nentries, 8);
+
+  FNC set;
+  set.ExpandPatterns();
+  EXPECT_EQ(set.liststart, (std::vector<int>{0, 2, 4, 6}));
+  EXPECT_EQ(set.neighbours, (std::vector<int>{1, 1, 0, 0, 3, 3, 2, 2}));
+  EXPECT_EQ(set.constrainttype, (std::vector<int>(8, 0)));
+}
+
+TEST(PatternsTest, NoMoleculeTypesLeavesEveryAtomUnconstrained) {
+  ConsoleCapture console;
+  Assemble("4\n0\n\n\n\n");
+  EXPECT_EQ(console.out(), Unconstrained(4));
+  EXPECT_EQ(FNC::ncoord, (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_EQ(FNC::nentries, 0);
+
+  FNC set;
+  set.ExpandPatterns();
+  EXPECT_EQ(set.liststart, (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_EQ(set.centralindex, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_TRUE(set.neighbours.empty());
+}
+
+TEST(PatternsTest, SingleAtomWithoutPatterns) {
+  ConsoleCapture console;
+  Assemble("1\n0\n\n\n\n");
+  EXPECT_EQ(console.out(), Unconstrained(1));
+  FNC set;
+  set.ExpandPatterns();
+  EXPECT_EQ(set.liststart, (std::vector<int>{0}));
+  EXPECT_EQ(set.centralindex, (std::vector<int>{0}));
+  EXPECT_TRUE(set.neighbours.empty());
+  EXPECT_TRUE(set.constrainttype.empty());
+}
+
+// Independent model of the exchange order of the gap sort: gaps n*0.78,
+// *0.78 again (the factor keeps its fraction), truncated, one pass each, then
+// gap-1 passes while the last pass exchanged something. With `extra_passes`
+// false only the fixed sequence runs. Returns the original positions in their
+// final order.
+std::vector<int> GapSortOrder(const std::vector<int>& keys, bool extra_passes = true) {
+  const int n = static_cast<int>(keys.size());
+  std::vector<std::pair<int, int>> items;
+  for (int i = 0; i < n; ++i) items.emplace_back(keys[i], i);
+  const auto pass = [&items, n](int gap) {
+    bool exchanged = false;
+    for (int i = 0; i + gap < n; ++i) {
+      if (items[i].first > items[i + gap].first) {
+        std::swap(items[i], items[i + gap]);
+        exchanged = true;
+      }
+    }
+    return exchanged;
+  };
+  bool exchanged = false;
+  double x = n * 0.78;
+  for (int gap = static_cast<int>(x); gap > 0; gap = static_cast<int>(x)) {
+    exchanged = pass(gap);
+    x *= 0.78;
+  }
+  while (extra_passes && exchanged) exchanged = pass(1);
+  std::vector<int> order;
+  for (const auto& item : items) order.push_back(item.second);
+  return order;
+}
+
+// Central atom 1 gets eight neighbours, four times atom 2 and four times atom
+// 3, each pair with its own kind. The order among equal neighbours is the one
+// the exchanges of the gap sort leave, which here is not the file order.
+TEST(PatternsTest, EqualNeighboursKeepTheGapSortExchangeOrder) {
+  const std::vector<int> partners = {3, 3, 2, 3, 2, 2, 3, 2};
+  std::string pair_list = "3\n1\n1\n3\n8\n";
+  for (std::size_t k = 0; k < partners.size(); ++k) {
+    const int kind = static_cast<int>(k) + 1;
+    const int partner = partners[k];
+    pair_list += std::to_string(kind) + " " + std::to_string(kind) + ".0 " + std::to_string(kind) +
+                 ".5\n1 " + std::to_string(partner) + " 4 " + std::to_string(partner + 3) + "\n";
+  }
+
+  std::vector<int> sorted_partners;
+  std::vector<int> kinds_of_atom_1;
+  for (const int position : GapSortOrder(partners)) {
+    sorted_partners.push_back(partners[position]);
+    kinds_of_atom_1.push_back(position + 1);
+  }
+  // Worked out separately from the gaps 6, 4, 3, 2, 2, 1, 1, 1.
+  ASSERT_EQ(kinds_of_atom_1, (std::vector<int>{5, 8, 3, 6, 1, 4, 7, 2}));
+  ASSERT_EQ(sorted_partners, (std::vector<int>{2, 2, 2, 2, 3, 3, 3, 3}));
+
+  ConsoleCapture console;
+  Assemble(pair_list);
+  // Atoms 2 and 3 have only atom 1 as neighbour: nothing moves, file order.
+  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 3, sorted_partners, kinds_of_atom_1) +
+                               Slot(2, 3, {1, 1, 1, 1}, {3, 5, 6, 8}) +
+                               Slot(3, 3, {1, 1, 1, 1}, {1, 2, 4, 7}));
+
+  FNC set;
+  set.ExpandPatterns();
+  std::vector<int> kinds(set.constrainttype.begin(), set.constrainttype.begin() + 8);
+  for (int& kind : kinds) ++kind;
+  EXPECT_EQ(kinds, kinds_of_atom_1);
+}
+
+// Deterministic shuffle of 1 .. n, for an order that the fixed gap sequence
+// alone leaves unsorted.
+std::vector<int> ShuffledAtoms(int n, std::uint32_t seed) {
+  std::vector<int> atoms;
+  for (int i = 1; i <= n; ++i) atoms.push_back(i);
+  std::uint64_t state = seed;
+  for (int i = n - 1; i > 0; --i) {
+    state = (state * 1103515245u + 12345u) % 2147483648u;
+    std::swap(atoms[i], atoms[state % static_cast<std::uint64_t>(i + 1)]);
+  }
+  return atoms;
+}
+
+// 46 central atoms opened in an order that the fixed gap sequence does not
+// sort; the printed pattern must still list them in ascending order.
+TEST(PatternsTest, ManySlotsAreFullyOrdered) {
+  const int n = 46;
+  const std::vector<int> opening = ShuffledAtoms(n, 512);
+  std::vector<int> after_fixed_sequence;
+  for (const int position : GapSortOrder(opening, false)) {
+    after_fixed_sequence.push_back(opening[position]);
+  }
+  ASSERT_FALSE(std::is_sorted(after_fixed_sequence.begin(), after_fixed_sequence.end()));
+
+  // Atoms opening[2p] and opening[2p+1] form pair p; molecule 2 is 46 further on.
+  std::string pair_list =
+      std::to_string(2 * n) + "\n1\n2\n" + std::to_string(n) + "\n" + std::to_string(n / 2) + "\n";
+  std::vector<int> partner(n + 1);
+  for (int p = 0; p < n / 2; ++p) {
+    const int a = opening[2 * p];
+    const int b = opening[2 * p + 1];
+    partner[a] = b;
+    partner[b] = a;
+    pair_list += (p == 0 ? "1 1.0 1.2\n" : "1\n") + std::to_string(a) + " " + std::to_string(b) +
+                 " " + std::to_string(a + n) + " " + std::to_string(b + n) + "\n";
+  }
+  std::string expected = PatternHeader();
+  for (int atom = 1; atom <= n; ++atom) expected += Slot(atom, n, {partner[atom]}, {1});
+
+  ConsoleCapture console;
+  Assemble(pair_list);
+  EXPECT_EQ(console.out(), expected);
+}
+
+// ---- Errors: each prints its lines, then the stop.
+
+struct Failure {
+  const char* name;
+  std::string pair_list;
+  std::string out;
+};
+
+const std::vector<Failure> kFailures = {
+    {"offset error for the first atom of a pair",
+     "10\n1\n2\n3\n2\n1 1.0 1.2\n1 2 2 3\n1\n1 3 3 4\n",
+     "ERROR! The offset for central atom 1 is 2\n"
+     ", and it is not the same value previously given for this central atom 1\n"
+     "Correct the parameter file, cannot continue this way, exiting...\n"},
+    {"offset error for the second atom of a pair",
+     "10\n1\n2\n3\n2\n1 1.0 1.2\n1 2 2 3\n1\n3 2 4 5\n",
+     "ERROR! The offset for central atom 2 is 3\n"
+     ", and it is not the same value previously given for this central atom 1\n"
+     "Correct the parameter file, cannot continue this way, exiting...\n"},
+    // Slots 3 then 1; the pair (1,3) gives both a new step. The search meets
+    // the slot of atom 3 first.
+    {"first offset mismatch in slot order", "10\n1\n2\n3\n2\n1 1.0 1.2\n3 1 4 2\n1\n1 3 3 5\n",
+     "ERROR! The offset for central atom 3 is 2\n"
+     ", and it is not the same value previously given for this central atom 1\n"
+     "Correct the parameter file, cannot continue this way, exiting...\n"},
+    // The first type is fine and printed; the second names a third atom.
+    {"too many atoms in the second type",
+     "20\n2\n1 1\n2 2\n1 2\n1 1.0 1.2\n1 2 1 2\n1\n5 6 5 6\n1\n6 7 6 7\n",
+     PatternHeader() + Slot(1, 0, {2}, {1}) + Slot(2, 0, {1}, {1}) +
+         "ERROR! There seems to be more different atom indices given for the 2 molecule\n"
+         "(index start with 1) than the number of atoms in the molecule, which is 2\n"
+         "Check the parameter file! Cannot continue, exiting...\n"},
+    {"too many atoms from the first atom of a pair",
+     "20\n1\n1\n2\n2\n1 1.0 1.2\n5 6 5 6\n1\n7 6 7 6\n",
+     "ERROR! There seems to be more different atom indices given for the 1 molecule\n"
+     "(index start with 1) than the number of atoms in the molecule, which is 2\n"
+     "Check the parameter file! Cannot continue, exiting...\n"},
+    {"index beyond the atoms", "5\n1\n2\n3\n2\n1 1.0 1.2\n1 3 2 4\n2 1.4 1.6\n3 5 4 6\n",
+     WorkedExamplePattern() + "Error! The index of atom 6 is greater,than the total number of "
+                              "atoms (5)\n"},
+    // Atom 1 moves by 10 and atom 3 by 6: in the second molecule both lie
+    // beyond 8 atoms, and atom 1's slot comes first in the loop.
+    {"first index beyond the atoms in loop order", "8\n1\n2\n3\n1\n1 1.0 1.2\n1 3 11 9\n",
+     PatternHeader() + Slot(1, 10, {3}, {1}) + Slot(3, 6, {1}, {1}) +
+         "Error! The index of atom 11 is greater,than the total number of atoms (8)\n"},
+    {"huge index step", "10\n1\n2\n2\n1\n1 1.0 1.2\n5 6 2147483647 7\n",
+     PatternHeader() + Slot(5, 2147483642, {6}, {1}) + Slot(6, 1, {5}, {1}) +
+         "Error! The index of atom 2147483647 is greater,than the total number of atoms (10)\n"},
+    {"huge molecule count", "10\n1\n2147483647\n2\n1\n1 1.0 1.2\n1 2 2 3\n",
+     PatternHeader() + Slot(1, 1, {2}, {1}) + Slot(2, 1, {1}, {1}) +
+         "Error! The index of atom 11 is greater,than the total number of atoms (10)\n"},
+    {"negative step reaches below 1", "4\n1\n2\n2\n1\n1 1.0 1.2\n1 2 -1 0\n",
+     PatternHeader() + Slot(1, -2, {2}, {1}) + Slot(2, -2, {1}, {1}) +
+         "Error! The index of atom -1 is less than 1\n"},
+    {"most negative step", "20\n1\n2\n2\n1\n1 1.0 1.2\n10 11 -2147483638 12\n",
+     PatternHeader() + Slot(10, -2147483647 - 1, {11}, {1}) + Slot(11, 1, {10}, {1}) +
+         "Error! The index of atom -2147483638 is less than 1\n"},
+    {"index 0 in the file", "4\n1\n2\n2\n1\n1 1.0 1.2\n0 1 2 3\n",
+     PatternHeader() + Slot(0, 2, {1}, {1}) + Slot(1, 2, {0}, {1}) +
+         "Error! The index of atom 0 is less than 1\n"},
+    // Type 1 covers atoms 1 to 4. Type 2 has atom 4 (step 1) and atom 7
+    // (step -4): it reaches 4 first, then 3; the lowest shared atom is 3.
+    {"overlap of two types", "10\n2\n2 2\n2 2\n1 1\n1 1.0 1.2\n1 2 3 4\n1\n4 7 5 3\n",
+     PatternHeader() + Slot(1, 2, {2}, {1}) + Slot(2, 2, {1}, {1}) + PatternHeader() +
+         Slot(4, 1, {7}, {1}) + Slot(7, -4, {4}, {1}) +
+         "Error! More fnc constraint was specified for the same atom (3!\n"
+         "Most probably the atom indices overlap betwwen two different molecule type! Cannot "
+         "proceed, exiting...\n"},
+    // An atom paired with itself opens two slots for itself and so reaches
+    // itself twice.
+    {"atom paired with itself", "4\n1\n2\n2\n1\n1 1.0 1.2\n1 1 3 3\n",
+     PatternHeader() + Slot(1, 2, {1}, {1}) + Slot(1, 2, {1}, {1}) +
+         "Error! More fnc constraint was specified for the same atom (1!\n"
+         "Most probably the atom indices overlap betwwen two different molecule type! Cannot "
+         "proceed, exiting...\n"},
+    {"atom paired with itself in a one-atom molecule", "4\n1\n2\n1\n1\n1 1.0 1.2\n1 1 3 3\n",
+     "ERROR! There seems to be more different atom indices given for the 1 molecule\n"
+     "(index start with 1) than the number of atoms in the molecule, which is 1\n"
+     "Check the parameter file! Cannot continue, exiting...\n"},
+};
+
+TEST(PatternsTest, ErrorsPrintTheirLinesAndStop) {
+  for (const Failure& failure : kFailures) {
+    SCOPED_TRACE(failure.name);
+    ConsoleCapture console;
+    std::istringstream in(failure.pair_list);
+    ASSERT_EQ(FNC::GetFNCParams2(in), 1);
+    EXPECT_FATAL_STOP(FNC::AssemblePatterns());
+    EXPECT_EQ(console.out(), failure.out);
+    EXPECT_EQ(console.err(), kStop);
+  }
+}
+
+}  // namespace
