@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/text_reader.hpp"
+
 // Ends the process after an error: "Quit (y)?->" on standard error, one
 // character read and ignored, exit status 1. Destructors of the run's objects
 // do not run.
@@ -27,26 +29,6 @@ template <class... Parts>
 void Say(const Parts&... parts) {
   (std::cout << ... << parts) << std::endl;
 }
-
-// Discards the rest of the current line, line feed included. Does nothing on a
-// failed stream; an input that ends before the line feed leaves end-of-file
-// and fail set.
-void SkipLine(std::istream& in);
-
-// Formatted extraction of one value, with the outcomes of the standard
-// stream's operator>>: leading white space skipped, an optional sign, no
-// "inf" or "nan", out-of-range values fail, end of input sets end-of-file.
-// Returns whether a value was stored; on failure the target is unchanged.
-bool ReadInt(std::istream& in, int& value);
-bool ReadReal(std::istream& in, double& value);
-
-// Reads a count: a value below 0 is refused as a wrong file format, so that
-// no array is sized or indexed from it.
-bool ReadCount(std::istream& in, int& value);
-
-// Marks a stream failed because a value it delivered was refused: fail set,
-// end-of-file cleared, so the warning block reports a wrong file format.
-void RejectValue(std::istream& in);
 
 // Field-width manipulators: width 10, 4 or 7 and a blank fill for the next
 // item only.

@@ -32,22 +32,95 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           10000000000000000ULL,
                                           100000000000000000ULL};
 
-// Writes the decimal digits of `value` ending just before `end`; returns the
-// first digit's position.
-char* DigitsBackward(char* end, std::uint64_t value) {
-  do {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return end;
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+int CountDigits(std::uint64_t value) {
+  int count = 1;
+  while (value >= 10000) {
+    value /= 10000;
+    count += 4;
+  }
+  if (value >= 1000) return count + 3;
+  if (value >= 100) return count + 2;
+  if (value >= 10) return count + 1;
+  return count;
+}
+
+// Writes exactly `count` decimal digits of `value` (leading zeros kept) ending
+// at `end`.
+void DigitsBackward(char* end, std::uint64_t value, int count) {
+  while (count >= 2) {
+    const auto pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    *--end = kDigitPairs[pair + 1];
+    *--end = kDigitPairs[pair];
+    count -= 2;
+  }
+  if (count > 0) *--end = static_cast<char>('0' + value % 10);
 }
 
 char* AppendUnsigned(char* out, std::uint64_t value) {
-  char digits[20];
-  char* first = DigitsBackward(digits + sizeof digits, value);
-  const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - first);
-  std::memcpy(out, first, length);
-  return out + length;
+  const int count = CountDigits(value);
+  DigitsBackward(out + count, value, count);
+  return out + count;
+}
+
+// The exact binary value times 10^Decimals, rounded half to even as printf
+// does. Returns false for values from 2^53 on and for infinities and NaNs.
+template <int Decimals>
+bool FixedDigits(double value, bool& negative, std::uint64_t& whole, std::uint64_t& part) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  negative = (bits >> 63) != 0;
+  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int shift = 1074;  // value = mantissa / 2^shift
+  if (biased != 0) {
+    mantissa |= std::uint64_t{1} << 52;
+    shift = 1075 - biased;
+  }
+  if (shift < 0 || biased == 0x7ff) return false;
+  constexpr std::uint64_t kUnit = kPowersOfTen[Decimals];
+  Wide rounded = 0;
+  if (shift < 120) {
+    const Wide scaled = static_cast<Wide>(mantissa) * kUnit;
+    rounded = scaled >> shift;
+    if (shift > 0) {
+      const Wide rest = scaled - (rounded << shift);
+      const Wide half = static_cast<Wide>(1) << (shift - 1);
+      if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
+    }
+  }
+  if ((rounded >> 64) == 0) {
+    const auto narrow = static_cast<std::uint64_t>(rounded);
+    whole = narrow / kUnit;
+    part = narrow % kUnit;
+  } else {
+    whole = static_cast<std::uint64_t>(rounded / kUnit);
+    part = static_cast<std::uint64_t>(rounded % kUnit);
+  }
+  return true;
+}
+
+template <int Decimals>
+char* FormatFixedAt(char* out, double value) {
+  bool negative = false;
+  std::uint64_t whole = 0;
+  std::uint64_t part = 0;
+  if (!FixedDigits<Decimals>(value, negative, whole, part)) {
+    return out + std::snprintf(out, kLongestNumber, "%.*f", Decimals, value);
+  }
+  if (negative) *out++ = '-';
+  out = AppendUnsigned(out, whole);
+  if constexpr (Decimals > 0) {
+    *out++ = '.';
+    DigitsBackward(out + Decimals, part, Decimals);
+    out += Decimals;
+  }
+  return out;
 }
 
 }  // namespace
@@ -61,43 +134,15 @@ char* FormatInteger(char* out, std::int64_t value) {
 }
 
 char* FormatFixed(char* out, double value, int decimals) {
-  // The exact binary value times 10^decimals, rounded half to even, as printf
-  // does. Values from 2^53 on, and the rare cases beyond the table, go to
-  // printf itself.
-  const double magnitude = std::fabs(value);
-  if (!(magnitude < 0x1p53) || decimals < 0 || decimals > 17) {
-    return out + std::snprintf(out, kLongestNumber, "%.*f", decimals, value);
+  switch (decimals) {
+    case 15:
+      return FormatFixedAt<15>(out, value);
+    case 6:
+      return FormatFixedAt<6>(out, value);
+    default:
+      break;
   }
-  int exponent = 0;
-  const double fraction = std::frexp(magnitude, &exponent);
-  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-  const int shift = 53 - exponent;  // magnitude = mantissa / 2^shift, shift >= 0
-  Wide rounded = 0;
-  if (shift < 120) {
-    const Wide scaled =
-        static_cast<Wide>(mantissa) * kPowersOfTen[decimals];
-    if (shift == 0) {
-      rounded = scaled;
-    } else {
-      rounded = scaled >> shift;
-      const Wide rest = scaled - (rounded << shift);
-      const Wide half = static_cast<Wide>(1) << (shift - 1);
-      if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
-    }
-  }
-  if (std::signbit(value)) *out++ = '-';
-  const std::uint64_t unit = kPowersOfTen[decimals];
-  out = AppendUnsigned(out, static_cast<std::uint64_t>(rounded / unit));
-  if (decimals > 0) {
-    *out++ = '.';
-    std::uint64_t part = static_cast<std::uint64_t>(rounded % unit);
-    for (int i = decimals - 1; i >= 0; --i) {
-      out[i] = static_cast<char>('0' + part % 10);
-      part /= 10;
-    }
-    out += decimals;
-  }
-  return out;
+  return out + std::snprintf(out, kLongestNumber, "%.*f", decimals, value);
 }
 
 char* FormatGeneral(char* out, double value, int precision) {
@@ -118,9 +163,14 @@ void TextWriter::Reserve(std::size_t length) {
   if (buffer_.size() < length) buffer_.resize(length);
 }
 
-void TextWriter::Field(const char* text, std::size_t length) {
+std::size_t TextWriter::TakeWidth() {
   const std::size_t width = width_ > 0 ? static_cast<std::size_t>(width_) : 0;
   width_ = 0;
+  return width;
+}
+
+void TextWriter::Field(const char* text, std::size_t length) {
+  const std::size_t width = TakeWidth();
   const std::size_t pad = width > length ? width - length : 0;
   Reserve(pad + length);
   char* out = buffer_.data() + used_;
@@ -135,20 +185,48 @@ TextWriter& TextWriter::operator<<(std::string_view text) {
 }
 
 TextWriter& TextWriter::operator<<(char c) {
-  Field(&c, 1);
+  if (width_ > 1 || used_ == buffer_.size()) {
+    Field(&c, 1);
+  } else {
+    width_ = 0;
+    buffer_[used_++] = c;
+  }
   return *this;
 }
 
 TextWriter& TextWriter::Integer(std::int64_t value) {
-  char text[24];
-  Field(text, static_cast<std::size_t>(FormatInteger(text, value) - text));
+  // Digits go straight into the block, right-aligned in their field.
+  const std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const int digits = CountDigits(magnitude);
+  const std::size_t length = static_cast<std::size_t>(digits) + (value < 0 ? 1 : 0);
+  const std::size_t width = TakeWidth();
+  const std::size_t total = width > length ? width : length;
+  Reserve(total);
+  char* out = buffer_.data() + used_;
+  char* end = out + total;
+  for (char* pad = out; pad < end - length; ++pad) *pad = ' ';
+  DigitsBackward(end, magnitude, digits);
+  if (value < 0) *(end - digits - 1) = '-';
+  used_ += total;
   return *this;
 }
 
 TextWriter& TextWriter::operator<<(double value) {
-  char text[kLongestNumber];
-  char* end = fixed_ ? FormatFixed(text, value, precision_) : FormatGeneral(text, value, precision_);
-  Field(text, static_cast<std::size_t>(end - text));
+  // Formatted in place, then shifted right only when it is narrower than its
+  // field.
+  const std::size_t width = TakeWidth();
+  Reserve(kLongestNumber + width);
+  char* out = buffer_.data() + used_;
+  char* end = fixed_ ? FormatFixed(out, value, precision_) : FormatGeneral(out, value, precision_);
+  std::size_t length = static_cast<std::size_t>(end - out);
+  if (length < width) {
+    const std::size_t pad = width - length;
+    std::memmove(out + pad, out, length);
+    std::memset(out, ' ', pad);
+    length = width;
+  }
+  used_ += length;
   return *this;
 }
 

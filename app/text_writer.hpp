@@ -50,6 +50,7 @@ class TextWriter {
 
  private:
   TextWriter& Integer(std::int64_t value);
+  std::size_t TakeWidth();
   void Field(const char* text, std::size_t length);
   void Reserve(std::size_t length);
 

@@ -11,14 +11,10 @@
 
 namespace {
 
-void SkipLines(std::istream& in, int count) {
-  for (int i = 0; i < count; ++i) SkipLine(in);
-}
-
 // The first number of a type block's first line, then past the block.
-bool ReadTypeCount(std::istream& in, int& count) {
-  if (!ReadCount(in, count)) return false;
-  SkipLines(in, 4);
+bool ReadTypeCount(TextScanner& in, int& count) {
+  if (!in.ReadCount(count)) return false;
+  in.SkipLines(4);
   return true;
 }
 
@@ -30,23 +26,24 @@ bool SimpleCfg::GetParams_cfg(std::istream& in) {
     return false;
   }
   WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
-    SkipLines(in, 7);
-    if (!ReadCount(in, natoms)) return;
-    SkipLine(in);
+    TextScanner scan(in);
+    scan.SkipLines(7);
+    if (!scan.ReadCount(natoms)) return;
+    scan.SkipLine();
     int types = 0;
-    if (!ReadCount(in, types)) return;
+    if (!scan.ReadCount(types)) return;
     ntypes = types;
-    SkipLines(in, 6);
+    scan.SkipLines(6);
     double length = 0;
-    if (!ReadReal(in, length)) return;
+    if (!scan.ReadReal(length)) return;
     if (!(length > 0) || !std::isfinite(length)) return RejectValue(in);
     boxlength = length;
-    SkipLines(in, 4);
+    scan.SkipLines(4);
     ni.clear();
     typestart.assign(1, 0);
     for (int t = 0; t < types; ++t) {
       int count = 0;
-      if (!ReadTypeCount(in, count)) return;
+      if (!ReadTypeCount(scan, count)) return;
       if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
         return RejectValue(in);
       }
@@ -66,26 +63,27 @@ void SimpleCfg::load(std::istream& in) {
   // Every count must be the one this object was built with, so nothing is
   // read past its coordinates or the per-type counts.
   [&] {
-    SkipLines(in, 7);
+    TextScanner scan(in);
+    scan.SkipLines(7);
     int atoms = 0;
-    if (!ReadInt(in, atoms)) return;
+    if (!scan.ReadInt(atoms)) return;
     if (atoms != atomcount_) return RejectValue(in);
-    SkipLine(in);
+    scan.SkipLine();
     int types = 0;
-    if (!ReadInt(in, types)) return;
+    if (!scan.ReadInt(types)) return;
     if (types != typecount() || types > static_cast<int>(ni.size())) return RejectValue(in);
-    SkipLines(in, 6);
+    scan.SkipLines(6);
     double length = 0;
-    if (!ReadReal(in, length)) return;
-    SkipLines(in, 4);
+    if (!scan.ReadReal(length)) return;
+    scan.SkipLines(4);
     for (int t = 0; t < types; ++t) {
       int count = 0;
-      if (!ReadTypeCount(in, count)) return;
+      if (!ReadTypeCount(scan, count)) return;
       if (count != ni[t]) return RejectValue(in);
     }
     double* value = coords.get();
     for (std::size_t i = 0, n = static_cast<std::size_t>(atomcount_) * 3; i < n; ++i) {
-      if (!ReadReal(in, value[i])) return;
+      if (!scan.ReadReal(value[i])) return;
     }
   }();
   if (in.fail()) WarningBlock("SimpleCfg::load", in);

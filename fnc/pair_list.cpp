@@ -11,14 +11,14 @@
 namespace {
 
 // Reads one record of `count` counts, each one refused when negative.
-bool ReadCounts(std::istream& in, int count, std::vector<int>& values) {
+bool ReadCounts(TextScanner& in, int count, std::vector<int>& values) {
   values.clear();
   for (int i = 0; i < count; ++i) {
     int value = 0;
-    if (!ReadCount(in, value)) return false;
+    if (!in.ReadCount(value)) return false;
     values.push_back(value);
   }
-  SkipLine(in);
+  in.SkipLine();
   return true;
 }
 
@@ -28,7 +28,7 @@ struct KindWindow {
   double upper = 0;
 };
 
-bool ReadPairRecords(std::istream& in) {
+bool ReadPairRecords(TextScanner& in) {
   // Windows are kept by kind as they are first named; the arrays indexed by
   // kind are laid out once every record has been read and the kinds are
   // known to be 1 .. nconstraints.
@@ -36,17 +36,17 @@ bool ReadPairRecords(std::istream& in) {
   int highest_kind = 0;
   for (int k = 0; k < FNC::npairs; ++k) {
     int kind = 0;
-    if (!ReadInt(in, kind)) return false;
+    if (!in.ReadInt(kind)) return false;
     if (kind < 1 || kind > FNC::npairs) {
-      RejectValue(in);
+      RejectValue(in.stream());
       return false;
     }
     KindWindow& window = windows[kind];
     if (window.uses == 0) {
       double lower = 0;
       double upper = 0;
-      if (!ReadReal(in, lower)) return false;
-      if (!ReadReal(in, upper)) return false;
+      if (!in.ReadReal(lower)) return false;
+      if (!in.ReadReal(upper)) return false;
       window.lower = lower;
       window.upper = upper;
       ++FNC::nconstraints;
@@ -54,12 +54,12 @@ bool ReadPairRecords(std::istream& in) {
     }
     ++window.uses;
     FNC::pairtype.push_back(kind);
-    SkipLine(in);
+    in.SkipLine();
     int i1 = 0;
     int j1 = 0;
     int i2 = 0;
     int j2 = 0;
-    if (!ReadInt(in, i1) || !ReadInt(in, j1) || !ReadInt(in, i2) || !ReadInt(in, j2)) {
+    if (!in.ReadInt(i1) || !in.ReadInt(j1) || !in.ReadInt(i2) || !in.ReadInt(j2)) {
       return false;
     }
     const std::int64_t first_step = std::int64_t{i2} - i1;
@@ -68,18 +68,18 @@ bool ReadPairRecords(std::istream& in) {
         first_step > std::numeric_limits<int>::max() ||
         second_step < std::numeric_limits<int>::min() ||
         second_step > std::numeric_limits<int>::max()) {
-      RejectValue(in);
+      RejectValue(in.stream());
       return false;
     }
     FNC::pairfirst.push_back(i1);
     FNC::pairsecond.push_back(j1);
     FNC::firstoffset.push_back(static_cast<int>(first_step));
     FNC::secondoffset.push_back(static_cast<int>(second_step));
-    if (k + 1 < FNC::npairs) SkipLine(in);
+    if (k + 1 < FNC::npairs) in.SkipLine();
   }
   // Every kind from 1 to the number of kinds must have been named.
   if (highest_kind != FNC::nconstraints) {
-    RejectValue(in);
+    RejectValue(in.stream());
     return false;
   }
   FNC::typeuses.assign(static_cast<std::size_t>(FNC::nconstraints), 0);
@@ -93,13 +93,13 @@ bool ReadPairRecords(std::istream& in) {
   return true;
 }
 
-bool ReadPairList(std::istream& in) {
-  if (!ReadCount(in, FNC::natoms)) return false;
-  SkipLine(in);
+bool ReadPairList(TextScanner& in) {
+  if (!in.ReadCount(FNC::natoms)) return false;
+  in.SkipLine();
   int types = 0;
-  if (!ReadCount(in, types)) return false;
+  if (!in.ReadCount(types)) return false;
   FNC::nmoltypes = types;
-  SkipLine(in);
+  in.SkipLine();
   if (!ReadCounts(in, types, FNC::nmol)) return false;
   if (!ReadCounts(in, types, FNC::molsize)) return false;
   for (const int size : FNC::molsize) FNC::maxmolsize = std::max(FNC::maxmolsize, size);
@@ -109,15 +109,15 @@ bool ReadPairList(std::istream& in) {
   FNC::npairs = 0;
   for (int j = 0; j < types; ++j) {
     int pairs = 0;
-    if (!ReadCount(in, pairs)) return false;
+    if (!in.ReadCount(pairs)) return false;
     if (std::int64_t{FNC::npairs} + pairs > std::numeric_limits<int>::max()) {
-      RejectValue(in);
+      RejectValue(in.stream());
       return false;
     }
     FNC::molpairs.push_back(pairs);
     FNC::npairs += pairs;
   }
-  SkipLine(in);
+  in.SkipLine();
   FNC::nconstraints = 0;
   return ReadPairRecords(in);
 }
@@ -129,7 +129,10 @@ int FNC::GetFNCParams2(std::istream& in) {
     Say("FNC::GetFNCParams2 - file not open or non-existing.");
     FatalStop();
   }
-  WithMemoryGuard("FNC::GetFNCParams2", [&] { return ReadPairList(in); });
+  WithMemoryGuard("FNC::GetFNCParams2", [&] {
+    TextScanner scan(in);
+    return ReadPairList(scan);
+  });
   CheckReadOutcome("SimpleCfg::GetFNCParameters", in);
   return 1;
 }

@@ -13,20 +13,20 @@ namespace {
 constexpr std::int64_t kLargestCount = std::numeric_limits<int>::max();
 
 template <class Value, class Read>
-bool ReadList(std::istream& in, int count, std::vector<Value>& values, Read read) {
+bool ReadList(TextScanner& in, int count, std::vector<Value>& values, Read read) {
   values.clear();
   for (int t = 0; t < count; ++t) {
     Value value{};
-    if (!read(in, value)) return false;
+    if (!(in.*read)(value)) return false;
     values.push_back(value);
   }
-  SkipLine(in);
+  in.SkipLine();
   return true;
 }
 
-bool ReadShellParameters(std::istream& in) {
+bool ReadShellParameters(TextScanner& in) {
   int n = 0;
-  if (!ReadCount(in, n)) return false;
+  if (!in.ReadCount(n)) return false;
   // Every input atom can serve as a central atom, and no more than those.
   if (n > SimpleCfg::natoms) {
     Say("The number of central atoms in the input *.cfg is ", SimpleCfg::natoms,
@@ -35,25 +35,25 @@ bool ReadShellParameters(std::istream& in) {
     n = SimpleCfg::natoms;
   }
   SimpleCfg::nmolecules = n;
-  SkipLine(in);
+  in.SkipLine();
 
   int types = 0;
-  if (!ReadInt(in, types)) return false;
+  if (!in.ReadInt(types)) return false;
   if (types < 1) {
-    RejectValue(in);
+    RejectValue(in.stream());
     return false;
   }
   SimpleCfg::ntypes = types;
-  SkipLine(in);
+  in.SkipLine();
 
   int central = 0;
-  if (!ReadInt(in, central)) return false;
+  if (!in.ReadInt(central)) return false;
   if (central < 1 || central > types) {
-    RejectValue(in);
+    RejectValue(in.stream());
     return false;
   }
   SimpleCfg::centraltype = central - 1;
-  SkipLine(in);
+  in.SkipLine();
 
   std::vector<int>& counts = SimpleCfg::nneighbours;
   counts.clear();
@@ -61,24 +61,24 @@ bool ReadShellParameters(std::istream& in) {
   int kinds = 0;
   for (int t = 0; t < types; ++t) {
     int count = 0;
-    if (!ReadCount(in, count)) return false;
+    if (!in.ReadCount(count)) return false;
     counts.push_back(count);
     sum += count;
     if (count > 0) ++kinds;
   }
   // The grown configuration's atoms and entries must fit the int counts.
   if (n * (1 + sum) > kLargestCount || 2 * std::int64_t{n} * sum > kLargestCount) {
-    RejectValue(in);
+    RejectValue(in.stream());
     return false;
   }
-  SkipLine(in);
+  in.SkipLine();
   FNC::nconstraints = kinds;
   SimpleCfg::natoms = static_cast<int>(n * (1 + sum));
   FNC::natoms = SimpleCfg::natoms;
   FNC::nentries = static_cast<int>(2 * n * sum);
 
-  if (!ReadList(in, types, SimpleCfg::rinner, ReadReal)) return false;
-  if (!ReadList(in, types, SimpleCfg::router, ReadReal)) return false;
+  if (!ReadList(in, types, SimpleCfg::rinner, &TextScanner::ReadReal)) return false;
+  if (!ReadList(in, types, SimpleCfg::router, &TextScanner::ReadReal)) return false;
 
   FNC::rmin.clear();
   FNC::rmax.clear();
@@ -100,7 +100,10 @@ bool ReadShellParameters(std::istream& in) {
 }  // namespace
 
 int SimpleCfg::GetFNCParameters(std::istream& in) {
-  WithMemoryGuard("SimpleCfg::GetFNCParameters", [&] { return ReadShellParameters(in); });
+  WithMemoryGuard("SimpleCfg::GetFNCParameters", [&] {
+    TextScanner scan(in);
+    return ReadShellParameters(scan);
+  });
   CheckReadOutcome("SimpleCfg::GetFNCParameters", in);
   return 1;
 }

@@ -696,7 +696,7 @@ TEST(WarningBlock, ReasonLineFollowsTheFailFlag) {
 
 // With the bad flag alone the fail flag is clear, so there is no reason line:
 // the block has three lines.
-TEST(WarningBlock, DISABLED_BadFlagAloneGivesThreeLines) {
+TEST(WarningBlock, BadFlagAloneGivesThreeLines) {
   ExpectWarningBlock({std::ios::badbit, nullptr});
   ExpectWarningBlock({std::ios::badbit | std::ios::eofbit, nullptr});
 }

@@ -1,0 +1,332 @@
+// Value extraction with the standard stream's rules, over the stream's own
+// buffer (exact consumption) or over a scanner's block (fast bulk reading).
+#include "app/text_reader.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kBlockSize = 1 << 16;
+
+bool IsSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+
+// Characters straight from the stream buffer. A buffer that throws on a read
+// error ends the input; the caller then marks the stream bad.
+class StreamSource {
+ public:
+  explicit StreamSource(std::streambuf* buf) : buf_(buf) {}
+  int Peek() { return buf_->sgetc(); }
+  int Advance() { return buf_->snextc(); }
+
+ private:
+  std::streambuf* buf_;
+};
+
+// Skips white space as the extraction's sentry does; returns the first
+// character of the value, or EOF after setting end-of-file and fail.
+template <class Source>
+int StartValue(std::istream& in, Source& source) {
+  int c = source.Peek();
+  while (c != EOF && IsSpace(c)) c = source.Advance();
+  if (c == EOF) in.setstate(std::ios::eofbit | std::ios::failbit);
+  return c;
+}
+
+template <class Source>
+bool ParseInt(std::istream& in, Source& source, int& value) {
+  int c = StartValue(in, source);
+  if (c == EOF) return false;
+  bool negative = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    c = source.Advance();
+  }
+  // Every digit is taken, even past the range, as the stream does.
+  bool any_digit = false;
+  std::int64_t magnitude = 0;
+  while (c != EOF && IsDigit(c)) {
+    any_digit = true;
+    if (magnitude <= (std::int64_t{1} << 32)) magnitude = magnitude * 10 + (c - '0');
+    c = source.Advance();
+  }
+  if (c == EOF) in.setstate(std::ios::eofbit);
+  const std::int64_t result = negative ? -magnitude : magnitude;
+  if (!any_digit || result < std::numeric_limits<int>::min() ||
+      result > std::numeric_limits<int>::max()) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  value = static_cast<int>(result);
+  return true;
+}
+
+// The collected characters of one real, with the digits also gathered for the
+// exact short cut.
+class RealToken {
+ public:
+  void Push(char c) {
+    if (length_ < sizeof short_) {
+      short_[length_] = c;
+    } else {
+      if (length_ == sizeof short_) long_.assign(short_, sizeof short_);
+      long_.push_back(c);
+    }
+    ++length_;
+  }
+  const char* data() const { return length_ <= sizeof short_ ? short_ : long_.data(); }
+  std::size_t size() const { return length_; }
+
+ private:
+  char short_[64];
+  std::string long_;
+  std::size_t length_ = 0;
+};
+
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+template <class Source>
+bool ParseReal(std::istream& in, Source& source, double& value) {
+  int c = StartValue(in, source);
+  if (c == EOF) return false;
+  // The characters the stream accepts: a sign, digits with at most one
+  // decimal point, and an exponent after at least one digit.
+  RealToken token;
+  bool negative = false;
+  if (c == '+' || c == '-') {
+    negative = c == '-';
+    if (negative) token.Push('-');
+    c = source.Advance();
+  }
+  bool mantissa_digit = false;
+  bool point = false;
+  bool exponent = false;
+  bool exponent_digit = false;
+  bool exponent_negative = false;
+  std::uint64_t digits = 0;
+  int significant = 0;
+  int scale = 0;  // power of ten of the last gathered digit
+  std::int64_t exponent_value = 0;
+  while (c != EOF) {
+    if (IsDigit(c)) {
+      token.Push(static_cast<char>(c));
+      if (exponent) {
+        exponent_digit = true;
+        if (exponent_value < 100000) exponent_value = exponent_value * 10 + (c - '0');
+      } else {
+        mantissa_digit = true;
+        if (significant > 0 || c != '0') {
+          if (significant < 19) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            if (point) --scale;
+          } else if (!point) {
+            ++scale;
+          }
+          ++significant;
+        } else if (point) {
+          --scale;
+        }
+      }
+    } else if (c == '.' && !point && !exponent) {
+      point = true;
+      token.Push('.');
+    } else if ((c == 'e' || c == 'E') && !exponent && mantissa_digit) {
+      exponent = true;
+      token.Push('e');
+      c = source.Advance();
+      if (c == '+' || c == '-') {
+        exponent_negative = c == '-';
+        token.Push(static_cast<char>(c));
+      } else {
+        continue;
+      }
+    } else {
+      break;
+    }
+    c = source.Advance();
+  }
+  if (c == EOF) in.setstate(std::ios::eofbit);
+  if (!mantissa_digit || (exponent && !exponent_digit)) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  // Up to 15 significant digits with a power of ten of at most 22: both are
+  // exact doubles, so one correctly rounded operation gives the nearest value.
+  const std::int64_t power = scale + (exponent_negative ? -exponent_value : exponent_value);
+  if (significant <= 15 && power >= -22 && power <= 22) {
+    double result = static_cast<double>(digits);
+    result = power < 0 ? result / kExactPowers[-power] : result * kExactPowers[power];
+    value = negative ? -result : result;
+    return true;
+  }
+  double parsed = 0;
+  const char* first = token.data();
+  const char* last = first + token.size();
+  const auto [end, error] = std::from_chars(first, last, parsed);
+  if (error == std::errc::result_out_of_range && end == last) {
+    // Underflow gives the nearest tiny value, as strtod does; overflow fails.
+    parsed = std::strtod(std::string(first, last).c_str(), nullptr);
+    if (std::isinf(parsed)) {
+      in.setstate(std::ios::failbit);
+      return false;
+    }
+  } else if (error != std::errc() || end != last) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+template <class Source>
+void SkipRestOfLine(std::istream& in, Source& source) {
+  for (int c = source.Peek(); c != EOF; c = source.Advance()) {
+    if (c == '\n') {
+      source.Advance();
+      return;
+    }
+  }
+  in.setstate(std::ios::eofbit | std::ios::failbit);
+}
+
+// Runs one extraction straight on the stream: nothing is read from a stream
+// with any flag set, and a buffer that throws leaves the stream bad.
+template <class Extract>
+bool OnStream(std::istream& in, Extract extract) {
+  if (!in.good() || in.rdbuf() == nullptr) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  StreamSource source(in.rdbuf());
+  try {
+    return extract(source);
+  } catch (...) {
+    // A read error (a directory opened as a file, say) leaves the stream bad
+    // and failed, as the stream's own extraction does.
+    in.setstate(std::ios::badbit | std::ios::failbit);
+    return false;
+  }
+}
+
+// After a read error in a scanner's block refill the stream is bad and
+// failed, never at its end.
+bool AfterScan(std::istream& in, bool result) {
+  if (in.bad()) {
+    in.clear(std::ios::badbit | std::ios::failbit);
+    return false;
+  }
+  return result;
+}
+
+}  // namespace
+
+bool ReadInt(std::istream& in, int& value) {
+  return OnStream(in, [&](StreamSource& source) { return ParseInt(in, source, value); });
+}
+
+bool ReadReal(std::istream& in, double& value) {
+  return OnStream(in, [&](StreamSource& source) { return ParseReal(in, source, value); });
+}
+
+void SkipLine(std::istream& in) {
+  // A line skip on a stream that has only reached its end still tries to read
+  // and so fails; with fail or bad set it does nothing.
+  if (in.fail()) return;
+  if (in.eof()) {
+    in.setstate(std::ios::failbit);
+    return;
+  }
+  OnStream(in, [&](StreamSource& source) {
+    SkipRestOfLine(in, source);
+    return true;
+  });
+}
+
+bool ReadCount(std::istream& in, int& value) {
+  int read = 0;
+  if (!ReadInt(in, read)) return false;
+  if (read < 0) {
+    RejectValue(in);
+    return false;
+  }
+  value = read;
+  return true;
+}
+
+void RejectValue(std::istream& in) {
+  in.clear((in.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
+}
+
+TextScanner::TextScanner(std::istream& in) : in_(in), block_(kBlockSize) {
+  next_ = end_ = block_.data();
+}
+
+int TextScanner::Refill() {
+  if (drained_) return EOF;
+  std::streamsize got = 0;
+  std::streambuf* buf = in_.rdbuf();
+  try {
+    got = buf != nullptr ? buf->sgetn(block_.data(), static_cast<std::streamsize>(block_.size())) : 0;
+  } catch (...) {
+    in_.setstate(std::ios::badbit);
+    got = 0;
+  }
+  next_ = block_.data();
+  end_ = next_ + got;
+  if (got <= 0) {
+    drained_ = true;
+    return EOF;
+  }
+  return static_cast<unsigned char>(*next_);
+}
+
+bool TextScanner::ReadInt(int& value) {
+  if (!in_.good()) {
+    in_.setstate(std::ios::failbit);
+    return false;
+  }
+  return AfterScan(in_, ParseInt(in_, *this, value));
+}
+
+bool TextScanner::ReadReal(double& value) {
+  if (!in_.good()) {
+    in_.setstate(std::ios::failbit);
+    return false;
+  }
+  return AfterScan(in_, ParseReal(in_, *this, value));
+}
+
+bool TextScanner::ReadCount(int& value) {
+  int read = 0;
+  if (!ReadInt(read)) return false;
+  if (read < 0) {
+    RejectValue(in_);
+    return false;
+  }
+  value = read;
+  return true;
+}
+
+void TextScanner::SkipLine() {
+  if (in_.fail()) return;
+  if (in_.eof()) {
+    in_.setstate(std::ios::failbit);
+    return;
+  }
+  SkipRestOfLine(in_, *this);
+  AfterScan(in_, true);
+}
+
+void TextScanner::SkipLines(int count) {
+  for (int i = 0; i < count; ++i) SkipLine();
+}
