@@ -276,7 +276,8 @@ int TextScanner::Refill() {
   std::streamsize got = 0;
   std::streambuf* buf = in_.rdbuf();
   try {
-    got = buf != nullptr ? buf->sgetn(block_.data(), static_cast<std::streamsize>(block_.size())) : 0;
+    got =
+        buf != nullptr ? buf->sgetn(block_.data(), static_cast<std::streamsize>(block_.size())) : 0;
   } catch (...) {
     in_.setstate(std::ios::badbit);
     got = 0;

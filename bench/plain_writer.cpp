@@ -3,7 +3,7 @@
 // `<<` with std::setw / std::fixed / std::setprecision for every number and
 // std::endl (a flush) after every line. Prints the seconds spent writing.
 //
-// Usage: plain_writer SPEC...
+// Usage: plain_writer JOB...
 //   cfg IN OUT        a version 3 configuration file
 //   fnc P IN OUT      a constraint file whose bounds have P significant digits
 #include <charconv>

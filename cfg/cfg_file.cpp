@@ -108,13 +108,17 @@ void SimpleCfg::save(std::ostream& out, const std::string& title) const {
     w << ' ' << Width10 << 1 << " is the largest number of atoms in a molecule \n";
     w << ' ' << Width10 << 0 << " Euler angles are provided \n";
     w << " \n";
-    w << ' ' << Width10 << "F" << " (box is cubic)\t\n";
+    w << ' ' << Width10 << "F"
+      << " (box is cubic)\t\n";
     w << "            Defining vectors are: \n";
     w.SetFixed(6);
     const double zero = 0;
-    w << kIndent << Width10 << boxlength << ' ' << Width10 << zero << ' ' << Width10 << zero << '\n';
-    w << kIndent << Width10 << zero << ' ' << Width10 << boxlength << ' ' << Width10 << zero << '\n';
-    w << kIndent << Width10 << zero << ' ' << Width10 << zero << ' ' << Width10 << boxlength << '\n';
+    w << kIndent << Width10 << boxlength << ' ' << Width10 << zero << ' ' << Width10 << zero
+      << '\n';
+    w << kIndent << Width10 << zero << ' ' << Width10 << boxlength << ' ' << Width10 << zero
+      << '\n';
+    w << kIndent << Width10 << zero << ' ' << Width10 << zero << ' ' << Width10 << boxlength
+      << '\n';
     w << '\n';
     const int blocks = std::min(ntypes, static_cast<int>(ni.size()));
     for (int t = 0; t < blocks; ++t) {

@@ -16,8 +16,8 @@ int FNC::nmoltypes = 0;
 int FNC::maxmolsize = 0;
 int FNC::npairs = 0;
 std::vector<int> FNC::nmol, FNC::molsize, FNC::molpairs;
-std::vector<int> FNC::pairtype, FNC::typeuses, FNC::pairfirst, FNC::pairsecond,
-    FNC::firstoffset, FNC::secondoffset;
+std::vector<int> FNC::pairtype, FNC::typeuses, FNC::pairfirst, FNC::pairsecond, FNC::firstoffset,
+    FNC::secondoffset;
 std::vector<int> FNC::patfirst;
 std::vector<int> FNC::patcentral, FNC::patoffset, FNC::patcount, FNC::patsize;
 std::vector<std::vector<int>> FNC::patneighbour, FNC::patneighbouroffset, FNC::patconstrainttype;
@@ -27,8 +27,8 @@ void FNC::ResetClassWide() {
   natoms = nconstraints = nentries = 0;
   nmoltypes = maxmolsize = npairs = 0;
   for (auto* array : {&ncoord, &nmol, &molsize, &molpairs, &pairtype, &typeuses, &pairfirst,
-                      &pairsecond, &firstoffset, &secondoffset, &patfirst, &patcentral,
-                      &patoffset, &patcount, &patsize, &covered}) {
+                      &pairsecond, &firstoffset, &secondoffset, &patfirst, &patcentral, &patoffset,
+                      &patcount, &patsize, &covered}) {
     array->clear();
   }
   rmin.clear();

@@ -10,10 +10,10 @@
 class FNC {
  public:
   // Shared by both modes.
-  static int natoms;        // rows, one per atom
-  static int nconstraints;  // constraint kinds (distance windows)
-  static int nentries;      // neighbour entries of all rows
-  static std::vector<int> ncoord;  // entries of each row
+  static int natoms;                // rows, one per atom
+  static int nconstraints;          // constraint kinds (distance windows)
+  static int nentries;              // neighbour entries of all rows
+  static std::vector<int> ncoord;   // entries of each row
   static std::vector<double> rmin;  // window of each kind, entry kind - 1
   static std::vector<double> rmax;
 
@@ -50,9 +50,9 @@ class FNC {
   // Writes the set as a ".fnc" file.
   void rawsave(std::ostream& out) const;
 
-  std::vector<int> centralindex;  // atom of each row, 0-based
-  std::vector<int> liststart;     // mode 2: first entry of each row
-  std::vector<int> rowstart;      // mode 1: first row of each type's neighbours
-  std::vector<int> neighbours;    // neighbour atoms, 0-based, row after row
+  std::vector<int> centralindex;    // atom of each row, 0-based
+  std::vector<int> liststart;       // mode 2: first entry of each row
+  std::vector<int> rowstart;        // mode 1: first row of each type's neighbours
+  std::vector<int> neighbours;      // neighbour atoms, 0-based, row after row
   std::vector<int> constrainttype;  // constraint kinds, 0-based, beside them
 };

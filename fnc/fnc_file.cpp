@@ -18,7 +18,8 @@ void FNC::rawsave(std::ostream& out) const {
     w << "This is a .fnc file created by FNC::rawsave \n\n";
     w << " No. of possible rmin-rmax pairs: \n";
     w << Width7 << nconstraints << '\n';
-    const int kinds = std::clamp(nconstraints, 0, static_cast<int>(std::min(rmin.size(), rmax.size())));
+    const int kinds =
+        std::clamp(nconstraints, 0, static_cast<int>(std::min(rmin.size(), rmax.size())));
     for (int k = 0; k < kinds; ++k) w << Width7 << rmin[k];
     w << '\n';
     for (int k = 0; k < kinds; ++k) w << Width7 << rmax[k];
@@ -26,8 +27,8 @@ void FNC::rawsave(std::ostream& out) const {
     w << Width7 << natoms << "\n \n";
     const std::size_t entries = std::min(neighbours.size(), constrainttype.size());
     std::size_t p = 0;
-    const int rows = std::min({natoms, static_cast<int>(ncoord.size()),
-                               static_cast<int>(centralindex.size())});
+    const int rows =
+        std::min({natoms, static_cast<int>(ncoord.size()), static_cast<int>(centralindex.size())});
     for (int i = 0; i < rows; ++i) {
       const std::size_t count = ncoord[i] > 0 ? static_cast<std::size_t>(ncoord[i]) : 0;
       const std::size_t end = std::min(p + count, entries);

@@ -20,8 +20,7 @@ namespace {
 }
 
 [[noreturn]] void TooManyAtomsError(int type) {
-  Say("ERROR! There seems to be more different atom indices given for the ", type + 1,
-      " molecule");
+  Say("ERROR! There seems to be more different atom indices given for the ", type + 1, " molecule");
   Say("(index start with 1) than the number of atoms in the molecule, which is ",
       FNC::molsize[type]);
   Say("Check the parameter file! Cannot continue, exiting...");
@@ -107,8 +106,8 @@ void OrderPattern(int first, int size) {
     std::swap(FNC::patconstrainttype[first + i], FNC::patconstrainttype[first + j]);
   });
   for (int row = first; row < first + size; ++row) {
-    GapSort(FNC::patcount[row], FNC::patneighbour[row].data(),
-            FNC::patneighbouroffset[row].data(), FNC::patconstrainttype[row].data());
+    GapSort(FNC::patcount[row], FNC::patneighbour[row].data(), FNC::patneighbouroffset[row].data(),
+            FNC::patconstrainttype[row].data());
   }
 }
 

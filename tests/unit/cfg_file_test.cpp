@@ -418,7 +418,7 @@ TEST(CfgGetParams, FailedReadsEndInTheWarningBlock) {
       // The last count without a line end: its line skip meets the end.
       {"ends right after a type count", FirstLines(22) + "          2", kEnd},
       {"empty file", "", kEnd},
-      // A5: values that would size arrays wrongly.
+      // Values that would size arrays wrongly.
       {"negative total", WithLine(8, "         -3 molecules of all types"), kFormat},
       {"negative type count", WithLine(9, "         -2 types of molecules "), kFormat},
       {"negative count of a type", WithLine(23, "         -2 molecules of type  2"), kFormat},
