@@ -304,7 +304,47 @@ bool TextScanner::ReadReal(double& value) {
     in_.setstate(std::ios::failbit);
     return false;
   }
+  if (StartValue(in_, *this) != EOF && QuickReal(value)) return true;
   return AfterScan(in_, ParseReal(in_, *this, value));
+}
+
+bool TextScanner::QuickReal(double& value) {
+  // The common case, a plain decimal of up to 15 significant digits that ends
+  // inside the block, read straight off the block. Anything else is left
+  // untouched for the full extraction.
+  const char* p = next_;
+  const char* const end = end_;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::uint64_t digits = 0;
+  int significant = 0;
+  int scale = 0;
+  bool any_digit = false;
+  for (; p < end && IsDigit(*p); ++p) {
+    any_digit = true;
+    if (significant > 0 || *p != '0') {
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+      ++significant;
+    }
+  }
+  if (p < end && *p == '.') {
+    for (++p; p < end && IsDigit(*p); ++p) {
+      any_digit = true;
+      --scale;
+      if (significant > 0 || *p != '0') {
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        ++significant;
+      }
+      if (significant > 15) return false;
+    }
+  }
+  if (p >= end || !any_digit || significant > 15 || scale < -22 || *p == 'e' || *p == 'E') {
+    return false;
+  }
+  const double magnitude = static_cast<double>(digits) / kExactPowers[-scale];
+  value = negative ? -magnitude : magnitude;
+  next_ = p;
+  return true;
 }
 
 bool TextScanner::ReadCount(int& value) {

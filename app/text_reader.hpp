@@ -49,6 +49,7 @@ class TextScanner {
 
  private:
   int Refill();
+  bool QuickReal(double& value);
 
   std::istream& in_;
   std::vector<char> block_;

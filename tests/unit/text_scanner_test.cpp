@@ -1,0 +1,158 @@
+// The block scanner must read exactly what the standard stream's extraction
+// reads: the same values, the same flags, and the same line skips, also where
+// a value straddles two blocks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "app/text_reader.hpp"
+
+namespace {
+
+std::string RandomToken(std::mt19937& random) {
+  static const char* const kOdd[] = {
+      "+5",    "5.",    ".5", "1e",  "-",   "+",     "inf",        "nan",         "1e-400", "1e400",
+      "0x1p3", "1.5.3", "e5", "--1", "1e+", "00012", "2147483648", "-2147483649", "abc"};
+  std::uniform_int_distribution<int> kind(0, 9);
+  switch (kind(random)) {
+    case 0:
+      return kOdd[std::uniform_int_distribution<std::size_t>(0, std::size(kOdd) - 1)(random)];
+    case 1: {
+      std::uniform_int_distribution<long long> value(-3000000000LL, 3000000000LL);
+      return std::to_string(value(random));
+    }
+    case 2: {
+      // Exponent notation with random digits.
+      std::ostringstream text;
+      text << std::uniform_real_distribution<double>(-10, 10)(random) << 'e'
+           << std::uniform_int_distribution<int>(-30, 30)(random);
+      return text.str();
+    }
+    default: {
+      // Coordinates as the configuration file holds them, sometimes with more
+      // digits than the short cut takes.
+      char text[64];
+      const int decimals = std::uniform_int_distribution<int>(0, 20)(random);
+      std::snprintf(text, sizeof text, "%.*f", decimals,
+                    std::uniform_real_distribution<double>(-2000, 2000)(random));
+      return text;
+    }
+  }
+}
+
+std::string RandomText(std::mt19937& random, std::size_t length) {
+  static const char* const kGaps[] = {" ", "  ", "\t", "\n", "\r\n", " ! comment\n", "\n\n"};
+  std::string text;
+  while (text.size() < length) {
+    text += RandomToken(random);
+    text += kGaps[std::uniform_int_distribution<std::size_t>(0, std::size(kGaps) - 1)(random)];
+  }
+  if (random() % 2 == 0) text += "42";  // a last value without a line end
+  return text;
+}
+
+// The model: the standard stream's extraction, and a line skip that reads
+// character by character.
+void ModelSkip(std::istream& in) {
+  if (in.fail()) return;
+  for (int c = in.get(); c != '\n'; c = in.get()) {
+    if (c == EOF) return;
+  }
+}
+
+TEST(TextScanner, ReadsWhatTheStreamReads) {
+  std::mt19937 random(20261206);
+  int compared = 0;
+  for (int round = 0; round < 60; ++round) {
+    // Longer than one block, so values straddle block ends.
+    const std::string text = RandomText(random, 70000 + random() % 70000);
+    std::istringstream model(text);
+    std::istringstream scanned_stream(text);
+    TextScanner scanner(scanned_stream);
+    std::uniform_int_distribution<int> operation(0, 9);
+    while (true) {
+      const int op = operation(random);
+      bool model_ok = false;
+      bool scanner_ok = false;
+      if (op == 0) {
+        ModelSkip(model);
+        scanner.SkipLine();
+      } else if (op <= 3) {
+        int expected = -7;
+        int actual = -7;
+        model_ok = static_cast<bool>(model >> expected);
+        scanner_ok = scanner.ReadInt(actual);
+        if (model_ok) {
+          EXPECT_EQ(actual, expected) << "round " << round;
+        }
+      } else {
+        double expected = -7;
+        double actual = -7;
+        model_ok = static_cast<bool>(model >> expected);
+        scanner_ok = scanner.ReadReal(actual);
+        if (model_ok) {
+          EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0)
+              << "round " << round << ": " << actual << " vs " << expected;
+        }
+      }
+      ASSERT_EQ(scanner_ok, model_ok) << "round " << round << " after " << compared << " reads";
+      ASSERT_EQ(scanned_stream.rdstate(), model.rdstate()) << "round " << round;
+      ++compared;
+      if (!model.good()) {
+        // Go on past a refused value on both sides to compare what follows.
+        if (model.bad() || model.eof()) break;
+        model.clear();
+        scanned_stream.clear();
+        ModelSkip(model);
+        scanner.SkipLine();
+        ASSERT_EQ(scanned_stream.rdstate(), model.rdstate());
+        if (!model.good()) break;
+      }
+    }
+  }
+  EXPECT_GT(compared, 100000);
+}
+
+TEST(TextScanner, NothingIsReadOnceAFlagIsSet) {
+  std::istringstream stream("12 13\n");
+  TextScanner scanner(stream);
+  stream.setstate(std::ios::eofbit);
+  int value = 5;
+  EXPECT_FALSE(scanner.ReadInt(value));
+  EXPECT_EQ(value, 5);
+  EXPECT_EQ(stream.rdstate(), std::ios::eofbit | std::ios::failbit);
+  stream.clear(std::ios::eofbit);
+  scanner.SkipLine();
+  EXPECT_EQ(stream.rdstate(), std::ios::eofbit | std::ios::failbit);
+}
+
+// A buffer whose reads fail, as reading a directory does.
+class FailingBuffer : public std::streambuf {
+ protected:
+  int_type underflow() override { throw std::ios_base::failure("read error"); }
+  std::streamsize xsgetn(char*, std::streamsize) override {
+    throw std::ios_base::failure("read error");
+  }
+};
+
+TEST(TextScanner, ReadErrorLeavesTheStreamBadAndFailed) {
+  FailingBuffer buffer;
+  std::istream scanned(&buffer);
+  TextScanner scanner(scanned);
+  double value = 3;
+  EXPECT_FALSE(scanner.ReadReal(value));
+  EXPECT_EQ(value, 3);
+  EXPECT_EQ(scanned.rdstate(), std::ios::badbit | std::ios::failbit);
+
+  FailingBuffer model_buffer;
+  std::istream model(&model_buffer);
+  model.exceptions(std::ios::goodbit);
+  model >> value;
+  EXPECT_EQ(model.rdstate(), scanned.rdstate());
+}
+
+}  // namespace
