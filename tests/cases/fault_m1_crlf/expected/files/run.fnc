@@ -1,0 +1,18 @@
+This is a .fnc file created by FNC::rawsave 
+
+ No. of possible rmin-rmax pairs: 
+      0
+
+
+ 
+      3
+ 
+         1         0
+
+
+         2         0
+
+
+         3         0
+
+
