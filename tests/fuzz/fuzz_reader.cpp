@@ -1,0 +1,161 @@
+// Fuzz target: the program's value reading (the functions that read straight
+// from a stream and the block scanner the file readers use) must give the
+// same values and the same stream flags as the standard stream's formatted
+// extraction, whatever the text and wherever the scanner's block ends.
+//
+// Input: one byte for the size of the pieces in which the stream hands out
+// its text (0: all at once), one byte for the number of operations n (1 to
+// 16), n operation bytes, then the text. The operations are applied in turn,
+// over and over, until every stream has failed.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <istream>
+#include <sstream>
+#include <streambuf>
+#include <string>
+
+#include "app/text_reader.hpp"
+#include "fuzz_support.hpp"
+
+namespace {
+
+// Hands out its text in pieces of at most `piece` characters per bulk read,
+// as a stream over a pipe may; every block refill of a scanner then ends at
+// a piece boundary.
+class PieceBuffer : public std::streambuf {
+ public:
+  PieceBuffer(const std::string& text, std::size_t piece) : piece_(piece) {
+    char* begin = const_cast<char*>(text.data());
+    setg(begin, begin, begin + text.size());
+  }
+
+ protected:
+  std::streamsize xsgetn(char* out, std::streamsize count) override {
+    std::streamsize n = std::min<std::streamsize>(count, egptr() - gptr());
+    if (piece_ > 0) n = std::min<std::streamsize>(n, static_cast<std::streamsize>(piece_));
+    std::memcpy(out, gptr(), static_cast<std::size_t>(n));
+    gbump(static_cast<int>(n));
+    return n;
+  }
+
+ private:
+  std::size_t piece_;
+};
+
+enum class Op { kInt, kReal, kLine, kCount };
+
+struct Outcome {
+  bool ok = false;
+  int integer = 0;
+  double real = 0;
+  std::ios::iostate state = std::ios::goodbit;
+
+  bool operator==(const Outcome& other) const {
+    if (ok != other.ok || state != other.state) return false;
+    if (!ok) return true;
+    return integer == other.integer && std::memcmp(&real, &other.real, sizeof real) == 0;
+  }
+};
+
+// The standard stream's own extraction, with the program's line skip and
+// count refusal written out in stream operations.
+Outcome Reference(std::istream& in, Op op) {
+  Outcome result;
+  switch (op) {
+    case Op::kInt:
+      result.ok = static_cast<bool>(in >> result.integer);
+      break;
+    case Op::kReal:
+      result.ok = static_cast<bool>(in >> result.real);
+      break;
+    case Op::kLine:
+      if (!in.fail()) {
+        for (int c = in.get(); c != '\n' && c != std::char_traits<char>::eof(); c = in.get()) {
+        }
+      }
+      result.ok = true;
+      break;
+    case Op::kCount:
+      result.ok = static_cast<bool>(in >> result.integer);
+      if (result.ok && result.integer < 0) {
+        in.clear((in.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
+        result.ok = false;
+      }
+      break;
+  }
+  result.state = in.rdstate();
+  return result;
+}
+
+Outcome Direct(std::istream& in, Op op) {
+  Outcome result;
+  switch (op) {
+    case Op::kInt:
+      result.ok = ReadInt(in, result.integer);
+      break;
+    case Op::kReal:
+      result.ok = ReadReal(in, result.real);
+      break;
+    case Op::kLine:
+      SkipLine(in);
+      result.ok = true;
+      break;
+    case Op::kCount:
+      result.ok = ReadCount(in, result.integer);
+      break;
+  }
+  result.state = in.rdstate();
+  return result;
+}
+
+Outcome Scanned(TextScanner& scan, Op op) {
+  Outcome result;
+  switch (op) {
+    case Op::kInt:
+      result.ok = scan.ReadInt(result.integer);
+      break;
+    case Op::kReal:
+      result.ok = scan.ReadReal(result.real);
+      break;
+    case Op::kLine:
+      scan.SkipLine();
+      result.ok = true;
+      break;
+    case Op::kCount:
+      result.ok = scan.ReadCount(result.integer);
+      break;
+  }
+  result.state = scan.stream().rdstate();
+  return result;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const std::size_t piece = data[0];
+  const std::size_t count = data[1] % 16 + 1;
+  if (size < 2 + count) return 0;
+  const std::uint8_t* ops = data + 2;
+  const std::string text(reinterpret_cast<const char*>(data + 2 + count), size - 2 - count);
+
+  std::istringstream reference(text);
+  PieceBuffer direct_buffer(text, piece);
+  std::istream direct(&direct_buffer);
+  PieceBuffer scanned_buffer(text, piece);
+  std::istream scanned(&scanned_buffer);
+  TextScanner scan(scanned);
+
+  // Once every stream has failed, one more round shows that nothing moves.
+  int rounds_after_failure = 0;
+  for (std::size_t step = 0; step < 4096 && rounds_after_failure < 2; ++step) {
+    const Op op = static_cast<Op>(ops[step % count] % 4);
+    const Outcome want = Reference(reference, op);
+    FUZZ_REQUIRE(Direct(direct, op) == want);
+    FUZZ_REQUIRE(Scanned(scan, op) == want);
+    if (reference.fail() && step % count == count - 1) ++rounds_after_failure;
+  }
+  return 0;
+}
