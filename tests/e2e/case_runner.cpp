@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -30,10 +29,12 @@
 #include <vector>
 
 #include "support/run_binary.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::FirstDifference;
 using testing_support::ReadFileBytes;
 
 std::vector<std::string> CaseNames() {
@@ -54,62 +55,6 @@ std::string TestName(const testing::TestParamInfo<std::string>& info) {
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   }
   return name;
-}
-
-// Makes control characters and non-ASCII bytes visible in a message.
-std::string Visible(const std::string& text) {
-  std::string shown;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\t') {
-      shown += "\\t";
-    } else if (c == '\n') {
-      shown += "\\n";
-    } else if (c == '\r') {
-      shown += "\\r";
-    } else if (c == '\\') {
-      shown += "\\\\";
-    } else if (byte < 0x20 || byte >= 0x7f) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
-      shown += hex;
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
-// Lines with their line feeds, so that a missing final line feed shows.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    const std::size_t stop = end == std::string::npos ? text.size() : end + 1;
-    lines.push_back(text.substr(start, stop - start));
-    start = stop;
-  }
-  return lines;
-}
-
-// Empty when equal; otherwise the first differing line of both texts.
-std::string FirstDifference(const std::string& expected, const std::string& actual) {
-  if (expected == actual) return "";
-  const auto want = SplitLines(expected);
-  const auto got = SplitLines(actual);
-  std::size_t i = 0;
-  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
-  const auto shown = [](const std::vector<std::string>& lines, std::size_t at) {
-    return at < lines.size() ? '"' + Visible(lines[at]) + '"' : std::string("<end>");
-  };
-  std::ostringstream message;
-  message << "first difference at line " << i + 1 << " (expected " << want.size() << " lines / "
-          << expected.size() << " bytes, got " << got.size() << " lines / " << actual.size()
-          << " bytes)\n"
-          << "  expected: " << shown(want, i) << "\n"
-          << "  actual:   " << shown(got, i);
-  return message.str();
 }
 
 void ExpectSame(const std::string& what, const std::string& expected, const std::string& actual) {

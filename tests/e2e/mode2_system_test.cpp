@@ -1,6 +1,7 @@
-// Mode 2 through the real program on realistic systems: a mixture whose atoms
-// are stored element by element, checked against a model of its molecules,
-// and a large pair list that must run in modest memory.
+// Mode 2 through the real program on a realistic liquid, checked against a
+// model of its molecules and storage order: the shipped example's pair list
+// and a shuffled one of the same liquid; and a large pair list that must run
+// in modest memory.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -8,448 +9,243 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "support/formats.hpp"
+#include "support/models.hpp"
 #include "support/run_binary.hpp"
+#include "support/text.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ReadFileBytes;
-using testing_support::RunIn;
-using testing_support::TempDir;
-using testing_support::WriteFileBytes;
+using namespace testing_support;
+using Entry = std::pair<long, long>;  // neighbour, kind
 
-// ---- Reading a written .fnc file, independently of the program.
+// ---- The liquid, modelled from its chemistry: 1331 propanol, 10 ethene and
+// 25 argon, atoms stored by element (carbon, oxygen, hydrogen, argon) and
+// within an element block by molecule type, then molecule, then site.
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-// A right-aligned decimal field: blanks, then at least one digit.
-bool ParseField(const std::string& line, std::size_t position, std::size_t width, int& value) {
-  if (position + width > line.size()) return false;
-  std::size_t i = position;
-  while (i < position + width && line[i] == ' ') ++i;
-  if (i == position + width) return false;
-  long long parsed = 0;
-  for (; i < position + width; ++i) {
-    if (line[i] < '0' || line[i] > '9') return false;
-    parsed = parsed * 10 + (line[i] - '0');
-    if (parsed > 2147483647) return false;
-  }
-  value = static_cast<int>(parsed);
-  return true;
-}
-
-std::string RightAligned(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
-
-struct FncRow {
-  int central = 0;
-  std::vector<int> neighbours;  // 1-based
-  std::vector<int> kinds;       // 1-based
+struct Site {
+  long first;  // 1-based index in the first molecule
+  long step;   // index step from one molecule to the next
 };
 
-struct FncFile {
-  std::vector<std::string> header;  // the nine lines before the rows
-  std::vector<FncRow> rows;
-};
-
-// Splits the file into its header and rows, checking every field width.
-// Returns false (with a test failure) on the first line that does not fit.
-bool ReadFncFile(const std::string& text, FncFile& file) {
-  if (text.empty() || text.back() != '\n') {
-    ADD_FAILURE() << "the file does not end with a line break";
-    return false;
-  }
-  const std::vector<std::string> lines = SplitLines(text);
-  if (lines.size() < 9 || (lines.size() - 9) % 3 != 0) {
-    ADD_FAILURE() << "unexpected number of lines: " << lines.size();
-    return false;
-  }
-  file.header.assign(lines.begin(), lines.begin() + 9);
-  for (std::size_t l = 9; l < lines.size(); l += 3) {
-    const std::string& count_line = lines[l];
-    const std::string& neighbour_line = lines[l + 1];
-    const std::string& kind_line = lines[l + 2];
-    FncRow row;
-    int count = 0;
-    if (count_line.size() != 20 || !ParseField(count_line, 0, 10, row.central) ||
-        !ParseField(count_line, 10, 10, count)) {
-      ADD_FAILURE() << "bad count line " << l + 1 << ": '" << count_line << "'";
-      return false;
-    }
-    const auto entries = static_cast<std::size_t>(count);
-    if (neighbour_line.size() != 10 * entries || kind_line.size() != 4 * entries) {
-      ADD_FAILURE() << "row of atom " << row.central << ": lines of the wrong length";
-      return false;
-    }
-    row.neighbours.resize(entries);
-    row.kinds.resize(entries);
-    for (std::size_t e = 0; e < entries; ++e) {
-      if (!ParseField(neighbour_line, 10 * e, 10, row.neighbours[e]) ||
-          !ParseField(kind_line, 4 * e, 4, row.kinds[e])) {
-        ADD_FAILURE() << "row of atom " << row.central << ": bad field " << e;
-        return false;
-      }
-    }
-    file.rows.push_back(std::move(row));
-  }
-  return true;
-}
-
-// ---- A model of a molecular mixture stored element by element.
-
-enum Element { kCarbon, kHydrogen, kOxygen, kArgon, kElements };
-
-struct SitePair {
-  int first;
-  int second;
+struct Bond {
+  Site a, b;
   int kind;
 };
 
-struct Species {
-  const char* name;
-  int molecules;
-  std::vector<Element> sites;
-  std::vector<SitePair> pairs;  // constrained pairs of one molecule; empty: not listed
+struct MoleculeType {
+  long molecules;
+  int atoms;
+  std::vector<Bond> pairs;
 };
 
-// Constraint kinds with their windows, written exactly as the program must
-// give them back.
-struct Kind {
-  const char* label;
-  const char* lower;
-  const char* upper;
-};
-const std::vector<Kind> kKinds = {
-    {"C-C bond", "1.47", "1.59"}, {"C-O bond", "1.38", "1.48"}, {"C-H bond", "1.05", "1.13"},
-    {"C..C", "2.45", "2.6"},      {"C..H", "2.1", "2.22"},      {"H..H", "1.7", "1.86"},
-    {"C..O", "2.35", "2.5"},      {"H..O", "2", "2.12"},        {"C=C bond", "1.3", "1.38"},
-};
+constexpr long kPropanol = 1331, kEthene = 10, kArgon = 25;
+// Block starts, counted from the molecule sizes.
+constexpr long kCarbonPropanol = 1;
+constexpr long kCarbonEthene = kCarbonPropanol + 3 * kPropanol;
+constexpr long kOxygenPropanol = kCarbonEthene + 2 * kEthene;
+constexpr long kHydrogenPropanol = kOxygenPropanol + kPropanol;
+constexpr long kHydrogenEthene = kHydrogenPropanol + 8 * kPropanol;
+constexpr long kArgonStart = kHydrogenEthene + 4 * kEthene;
+constexpr long kAtoms = kArgonStart + kArgon - 1;
 
-// Kind of a bonded pair or of two atoms bonded to a common one.
-int KindOf(Element a, Element b, bool bonded, bool double_bond = false) {
-  if (a > b) std::swap(a, b);
-  if (bonded) {
-    if (double_bond) return 9;
-    if (a == kCarbon && b == kCarbon) return 1;
-    if (a == kCarbon && b == kOxygen) return 2;
-    return 3;
-  }
-  if (a == kCarbon && b == kCarbon) return 4;
-  if (a == kCarbon && b == kHydrogen) return 5;
-  if (a == kHydrogen && b == kHydrogen) return 6;
-  if (a == kCarbon && b == kOxygen) return 7;
-  return 8;
+// Kinds: 1 C-C, 2 C-H, 3 C-O, 4 O-H bonds; 5 C..C, 6 C..O, 7 H..H, 8 C..H,
+// 9 O..H across an angle; 10 the C=C bond of ethene. Their windows as the
+// example file gives them.
+const char* const kWindows[] = {"1.47 1.59", "1.05 1.13", "1.37 1.49", "0.92 1.00", "2.42 2.66",
+                                "2.30 2.54", "1.66 1.90", "2.04 2.28", "1.94 2.18", "1.27 1.39"};
+
+std::vector<MoleculeType> LiquidModel() {
+  // Propanol CH3-CH2-CH2-OH: C1 C2 C3 O, hydrogens H1a H1b H1c on C1, H2a H2b
+  // on C2, H3a H3b on C3, HO on O.
+  const Site c1{kCarbonPropanol, 3}, c2{kCarbonPropanol + 1, 3}, c3{kCarbonPropanol + 2, 3};
+  const Site o{kOxygenPropanol, 1};
+  const Site h1a{kHydrogenPropanol, 8}, h1b{kHydrogenPropanol + 1, 8},
+      h1c{kHydrogenPropanol + 2, 8}, h2a{kHydrogenPropanol + 3, 8}, h2b{kHydrogenPropanol + 4, 8},
+      h3a{kHydrogenPropanol + 5, 8}, h3b{kHydrogenPropanol + 6, 8}, ho{kHydrogenPropanol + 7, 8};
+  const MoleculeType propanol{
+      kPropanol, 12, {{c1, c2, 1},   {c2, c3, 1},   {c1, h1a, 2},  {c1, h1b, 2},  {c1, h1c, 2},
+                      {c2, h2a, 2},  {c2, h2b, 2},  {c3, h3a, 2},  {c3, h3b, 2},  {c3, o, 3},
+                      {o, ho, 4},    {c1, c3, 5},   {c2, o, 6},    {h1a, h1b, 7}, {h1a, h1c, 7},
+                      {h1b, h1c, 7}, {h2a, h2b, 7}, {h3a, h3b, 7}, {c2, h1a, 8},  {c2, h1b, 8},
+                      {c2, h1c, 8},  {c1, h2a, 8},  {c1, h2b, 8},  {c3, h2a, 8},  {c3, h2b, 8},
+                      {c2, h3a, 8},  {c2, h3b, 8},  {o, h3a, 9},   {o, h3b, 9}}};
+  const Site ca{kCarbonEthene, 2}, cb{kCarbonEthene + 1, 2};
+  const Site ha1{kHydrogenEthene, 4}, ha2{kHydrogenEthene + 1, 4}, hb1{kHydrogenEthene + 2, 4},
+      hb2{kHydrogenEthene + 3, 4};
+  const MoleculeType ethene{
+      kEthene, 6, {{ca, cb, 10}, {ca, ha1, 2}, {ca, ha2, 2}, {cb, hb1, 2}, {cb, hb2, 2}}};
+  return {propanol, ethene};
 }
 
-// The bonds plus every pair of atoms bonded to a common atom.
-std::vector<SitePair> BondsAndAngles(const std::vector<Element>& sites,
-                                     const std::vector<std::pair<int, int>>& bonds,
-                                     int double_bond = -1) {
-  std::vector<SitePair> pairs;
-  std::vector<std::vector<int>> bonded(sites.size());
-  for (std::size_t b = 0; b < bonds.size(); ++b) {
-    const auto [x, y] = bonds[b];
-    pairs.push_back({x, y, KindOf(sites[x], sites[y], true, static_cast<int>(b) == double_bond)});
-    bonded[x].push_back(y);
-    bonded[y].push_back(x);
-  }
-  for (const auto& around : bonded) {
-    for (std::size_t i = 0; i < around.size(); ++i) {
-      for (std::size_t j = i + 1; j < around.size(); ++j) {
-        pairs.push_back({around[i], around[j], KindOf(sites[around[i]], sites[around[j]], false)});
-      }
-    }
-  }
-  return pairs;
-}
-
-// Propanol without constraints on its hydroxyl hydrogen (site 10), argon, and
-// ethene.
-std::vector<Species> Mixture() {
-  const Element C = kCarbon;
-  const Element H = kHydrogen;
-  const Element O = kOxygen;
-  Species propanol{"propanol", 300, {C, C, C, H, H, H, H, H, H, H, H, O}, {}};
-  propanol.pairs = BondsAndAngles(
-      propanol.sites,
-      {{0, 1}, {1, 2}, {2, 11}, {0, 3}, {0, 4}, {0, 5}, {1, 6}, {1, 7}, {2, 8}, {2, 9}});
-  Species argon{"argon", 50, {kArgon}, {}};
-  Species ethene{"ethene", 40, {C, C, H, H, H, H}, {}};
-  ethene.pairs = BondsAndAngles(ethene.sites, {{0, 1}, {0, 2}, {0, 3}, {1, 4}, {1, 5}}, 0);
-  return {propanol, argon, ethene};
-}
-
-struct Owner {
-  int species;
-  int molecule;
-  int site;
-};
-
-// Flat atom indices (1-based): all carbons of all molecules first, species by
-// species and molecule by molecule, then all hydrogens, the oxygens, argon.
-struct Layout {
-  std::vector<std::vector<std::vector<int>>> index;  // [species][molecule][site]
-  std::vector<Owner> owner;                          // [atom - 1]
-  int natoms = 0;
-
-  explicit Layout(const std::vector<Species>& mixture) {
-    index.resize(mixture.size());
-    for (std::size_t s = 0; s < mixture.size(); ++s) {
-      index[s].assign(static_cast<std::size_t>(mixture[s].molecules),
-                      std::vector<int>(mixture[s].sites.size(), 0));
-    }
-    for (int element = 0; element < kElements; ++element) {
-      for (std::size_t s = 0; s < mixture.size(); ++s) {
-        for (int m = 0; m < mixture[s].molecules; ++m) {
-          for (std::size_t site = 0; site < mixture[s].sites.size(); ++site) {
-            if (mixture[s].sites[site] != element) continue;
-            index[s][m][site] = ++natoms;
-            owner.push_back({static_cast<int>(s), m, static_cast<int>(site)});
-          }
-        }
-      }
-    }
-  }
-
-  int Step(int species, int site) const {
-    return index[species][1][site] - index[species][0][site];
-  }
-};
-
-// Deterministic pseudo-random numbers, the same on every platform.
-class Lcg {
- public:
-  explicit Lcg(std::uint32_t seed) : state_(seed) {}
-  std::uint32_t Next(std::uint32_t bound) {
-    state_ = (state_ * 1103515245u + 12345u) % 2147483648u;
-    return static_cast<std::uint32_t>(state_ >> 8) % bound;
-  }
-
- private:
-  std::uint64_t state_;
-};
-
-// The pair list of the mixture: the pairs of each listed species in a
-// shuffled order and direction, each given in the first two molecules. The
-// window of a kind follows its first mention; later mentions carry other
-// numbers, which are comment.
-std::string PairList(const std::vector<Species>& mixture, const Layout& layout) {
-  std::vector<int> listed;
-  for (std::size_t s = 0; s < mixture.size(); ++s) {
-    if (!mixture[s].pairs.empty()) listed.push_back(static_cast<int>(s));
-  }
+// The model's pair list with each type's pairs in a shuffled order and
+// direction. A kind's window follows its first mention; later mentions
+// sometimes carry other numbers, which are comment.
+std::string ShuffledPairList(const std::vector<MoleculeType>& model) {
   std::ostringstream text;
-  text << layout.natoms << "\t! number of atoms in the configuration\n";
-  text << listed.size() << "\t! molecule types with constraints\n";
-  for (const int s : listed) text << mixture[s].molecules << ' ';
-  text << "! molecules of each type\n";
-  for (const int s : listed) text << mixture[s].sites.size() << ' ';
+  text << kAtoms << " ! atoms\n" << model.size() << " ! types\n";
+  for (const auto& type : model) text << type.molecules << ' ';
+  text << "! molecules\n";
+  for (const auto& type : model) text << type.atoms << ' ';
   text << "! atoms per molecule\n";
-  for (const int s : listed) text << mixture[s].pairs.size() << ' ';
+  for (const auto& type : model) text << type.pairs.size() << ' ';
   text << "! pairs per molecule\n";
-
   Lcg random(20240611);
-  std::vector<bool> named(kKinds.size() + 1, false);
-  for (const int s : listed) {
-    std::vector<SitePair> pairs = mixture[s].pairs;
-    for (std::size_t i = pairs.size() - 1; i > 0; --i) {
-      std::swap(pairs[i], pairs[random.Next(static_cast<std::uint32_t>(i + 1))]);
-    }
-    for (SitePair& pair : pairs) {
-      if (random.Next(2) == 1) std::swap(pair.first, pair.second);
-      const Kind& kind = kKinds[pair.kind - 1];
-      text << pair.kind;
-      if (!named[pair.kind]) {
-        text << ' ' << kind.lower << ' ' << kind.upper << " ! " << kind.label << '\n';
-        named[pair.kind] = true;
-      } else if (random.Next(2) == 1) {
-        text << " 0.5 0.75 ! " << kind.label << " again\n";
+  std::set<int> named;
+  for (const auto& type : model) {
+    std::vector<Bond> pairs = type.pairs;
+    random.Shuffle(pairs);
+    for (Bond bond : pairs) {
+      if (random.Next(2) == 1) std::swap(bond.a, bond.b);
+      text << bond.kind;
+      if (named.insert(bond.kind).second) {
+        text << ' ' << kWindows[bond.kind - 1] << " ! first use\n";
       } else {
-        text << '\n';
+        text << (random.Next(2) == 1 ? " 0.5 0.75 ! comment\n" : "\n");
       }
-      const auto& first = layout.index[s][0];
-      const auto& second = layout.index[s][1];
-      text << first[pair.first] << ' ' << first[pair.second] << ' ' << second[pair.first] << ' '
-           << second[pair.second] << " ! " << mixture[s].name << '\n';
+      text << bond.a.first << ' ' << bond.b.first << ' ' << bond.a.first + bond.a.step << ' '
+           << bond.b.first + bond.b.step << '\n';
     }
   }
   return text.str();
 }
 
-// The pattern printout expected for one listed species: its constrained
-// atoms of the first molecule in index order, each with its neighbours in
-// index order.
-std::string ExpectedPattern(const Species& species, int s, const Layout& layout) {
-  std::map<int, std::vector<std::pair<int, int>>> slots;  // atom -> (neighbour, kind)
-  std::map<int, int> steps;
-  const auto& first = layout.index[s][0];
-  for (const SitePair& pair : species.pairs) {
-    slots[first[pair.first]].emplace_back(first[pair.second], pair.kind);
-    slots[first[pair.second]].emplace_back(first[pair.first], pair.kind);
-    steps[first[pair.first]] = layout.Step(s, pair.first);
-    steps[first[pair.second]] = layout.Step(s, pair.second);
+// Every pair of every molecule in both its rows, each row ordered by index:
+// the program keeps each row in the order of the first molecule's indices,
+// which with this storage order is ascending in every molecule.
+std::map<long, std::vector<Entry>> ExpectedRows(const std::vector<MoleculeType>& model) {
+  std::map<long, std::vector<Entry>> rows;
+  for (const MoleculeType& type : model) {
+    for (long m = 0; m < type.molecules; ++m) {
+      for (const Bond& bond : type.pairs) {
+        const long a = bond.a.first + m * bond.a.step;
+        const long b = bond.b.first + m * bond.b.step;
+        rows[a].push_back({b, bond.kind});
+        rows[b].push_back({a, bond.kind});
+      }
+    }
   }
-  std::ostringstream text;
-  text << "The FNC constraints for the smallest indexed molecule:\n"
-          "central index,   neighbour count, central offset\n"
-          "\tneighbour indices\n"
-          "\tconstraint type\n\n";
-  for (auto& [atom, neighbours] : slots) {
-    std::sort(neighbours.begin(), neighbours.end());
-    text << atom << "   " << neighbours.size() << "   " << steps[atom] << '\n';
-    for (const auto& entry : neighbours) text << '\t' << entry.first;
-    text << '\n';
-    for (const auto& entry : neighbours) text << '\t' << entry.second;
-    text << '\n';
-  }
-  return text.str();
+  for (auto& [atom, entries] : rows) std::sort(entries.begin(), entries.end());
+  return rows;
 }
 
-const std::string kEmptyConfiguration =
-    "The number of atoms for the SimpleCfg object is 0, empty object will be created!\n";
+// The printout of one type's pattern: its first molecule's constrained
+// atoms in index order, each with its neighbours in index order.
+std::string ExpectedPattern(const MoleculeType& type) {
+  std::map<long, std::pair<long, std::vector<Entry>>> slots;  // atom -> step, entries
+  for (const Bond& bond : type.pairs) {
+    slots[bond.a.first].first = bond.a.step;
+    slots[bond.a.first].second.push_back({bond.b.first, bond.kind});
+    slots[bond.b.first].first = bond.b.step;
+    slots[bond.b.first].second.push_back({bond.a.first, bond.kind});
+  }
+  std::string text = PatternHeader();
+  for (auto& [atom, slot] : slots) {
+    std::sort(slot.second.begin(), slot.second.end());
+    std::vector<long> neighbours, kinds;
+    for (const Entry& e : slot.second) {
+      neighbours.push_back(e.first);
+      kinds.push_back(e.second);
+    }
+    text += PatternSlot(atom, slot.first, neighbours, kinds);
+  }
+  return text;
+}
 
-TEST(ModeTwoSystem, MixtureStoredElementByElement) {
-  const std::vector<Species> mixture = Mixture();
-  const Layout layout(mixture);
-  ASSERT_EQ(layout.natoms, 300 * 12 + 50 + 40 * 6);
-  // The atoms of one propanol move by 3 (carbons), 8 (hydrogens) and 1
-  // (oxygen) from one molecule to the next; those of ethene by 2 and 4.
-  ASSERT_EQ(layout.Step(0, 0), 3);
-  ASSERT_EQ(layout.Step(0, 3), 8);
-  ASSERT_EQ(layout.Step(0, 11), 1);
-  ASSERT_EQ(layout.Step(2, 0), 2);
-  ASSERT_EQ(layout.Step(2, 2), 4);
-  ASSERT_EQ(mixture[0].pairs.size(), 28u);
-  ASSERT_EQ(mixture[2].pairs.size(), 11u);
-
-  const std::string pair_list = PairList(mixture, layout);
-
+// Runs mode 2 on `pair_list` and checks the console and the .fnc file
+// against the model.
+void CheckLiquidRun(const std::string& pair_list) {
   TempDir dir;
-  WriteFileBytes(dir.path() / "mix.dat", pair_list);
-  const auto result = RunIn(dir.path(), FNCPREP_BINARY, "2 mix\ny\n");
-  ASSERT_EQ(result.status, 0) << result.out;
-  EXPECT_EQ(result.err, "");
-  EXPECT_FALSE(fs::exists(dir.path() / "mix.cfg"));
+  WriteFileBytes(dir.path() / "liquid.dat", pair_list);
+  const auto run = RunIn(dir.path(), FNCPREP_BINARY, "2 liquid\ny\n");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.err, "");
+  EXPECT_FALSE(fs::exists(dir.path() / "liquid.cfg"));
 
-  // Console: after the stem prompt, the two patterns, the count of atoms
-  // without constraints (the hydroxyl hydrogens and argon), the end of the run.
-  const std::string expected_tail =
-      "The name of the files without extension:" + kEmptyConfiguration +
-      ExpectedPattern(mixture[0], 0, layout) + ExpectedPattern(mixture[2], 2, layout) +
-      "There  will be 350 atom(s) with no fnc constraint! FNC with 0 neighbour is created for "
-      "them.\n" +
-      kEmptyConfiguration +
-      "FNC object is created\n QUIT (y)? ->\nFNC destructor\nSimpleCfg destructor\nSimpleCfg "
-      "destructor\n";
-  ASSERT_GE(result.out.size(), expected_tail.size());
-  EXPECT_EQ(result.out.substr(result.out.size() - expected_tail.size()), expected_tail);
+  // Both patterns, then the 25 argon atoms reported as unconstrained.
+  const auto model = LiquidModel();
+  const std::string tail = "The name of the files without extension:" + kEmptyCfgText +
+                           ExpectedPattern(model[0]) + ExpectedPattern(model[1]) +
+                           UnconstrainedText(kArgon) + kEmptyCfgText + "FNC object is created\n" +
+                           kRunEnd;
+  ASSERT_GE(run.out.size(), tail.size());
+  EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
 
-  // The constraint file.
-  FncFile file;
-  ASSERT_TRUE(ReadFncFile(ReadFileBytes(dir.path() / "mix.fnc"), file));
-  std::string lower_line;
-  std::string upper_line;
-  for (const Kind& kind : kKinds) {
-    lower_line += RightAligned(kind.lower, 7);
-    upper_line += RightAligned(kind.upper, 7);
-  }
-  const std::vector<std::string> header = {"This is a .fnc file created by FNC::rawsave ",
-                                           "",
-                                           " No. of possible rmin-rmax pairs: ",
-                                           "      9",
-                                           lower_line,
-                                           upper_line,
-                                           " ",
-                                           RightAligned(std::to_string(layout.natoms), 7),
-                                           " "};
-  EXPECT_EQ(file.header, header);
-  ASSERT_EQ(file.rows.size(), static_cast<std::size_t>(layout.natoms));
+  std::string error;
+  const auto fnc = ParseFnc(ReadFileBytes(dir.path() / "liquid.fnc"), error);
+  ASSERT_TRUE(fnc.has_value()) << error;
+  // The ten windows in kind order, with 6 significant digits: 2.30 is
+  // written 2.3, 1.00 is 1 and 1.90 is 1.9.
+  EXPECT_EQ(fnc->header[3], "     10");
+  EXPECT_EQ(fnc->header[4],
+            "   1.47   1.05   1.37   0.92   2.42    2.3   1.66   2.04   1.94   1.27");
+  EXPECT_EQ(fnc->header[5],
+            "   1.59   1.13   1.49      1   2.66   2.54    1.9   2.28   2.18   1.39");
+  ASSERT_EQ(fnc->rows.size(), static_cast<std::size_t>(kAtoms));
 
-  // Every pair of every molecule, in both directions, with its kind.
-  std::vector<std::vector<std::pair<int, int>>> model(static_cast<std::size_t>(layout.natoms));
-  std::size_t model_entries = 0;
-  for (std::size_t s = 0; s < mixture.size(); ++s) {
-    for (int m = 0; m < mixture[s].molecules; ++m) {
-      const auto& atoms = layout.index[s][m];
-      for (const SitePair& pair : mixture[s].pairs) {
-        model[atoms[pair.first] - 1].emplace_back(atoms[pair.second], pair.kind);
-        model[atoms[pair.second] - 1].emplace_back(atoms[pair.first], pair.kind);
-        model_entries += 2;
-      }
+  const auto expected = ExpectedRows(model);
+  ASSERT_EQ(expected.size(), static_cast<std::size_t>(kAtoms - kArgon));
+  std::size_t entries = 0, rows_with_neighbours = 0;
+  int mismatches = 0;
+  for (long atom = 1; atom <= kAtoms; ++atom) {
+    const FncRow& row = fnc->rows[atom - 1];
+    EXPECT_EQ(row.atom, atom);
+    entries += row.entries.size();
+    rows_with_neighbours += row.entries.empty() ? 0 : 1;
+    const auto found = expected.find(atom);
+    if (row.entries != (found == expected.end() ? std::vector<Entry>{} : found->second) &&
+        ++mismatches <= 5) {
+      ADD_FAILURE() << "atom " << atom << " has other neighbours or kinds than its molecule says";
     }
   }
-  ASSERT_EQ(model_entries, 2u * (300 * 28 + 40 * 11));
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(entries, 2u * (1331 * 29 + 10 * 5));
+  EXPECT_EQ(rows_with_neighbours, 1331u * 12 + 10 * 6);
 
-  std::size_t file_entries = 0;
-  int unconstrained = 0;
-  for (int atom = 1; atom <= layout.natoms; ++atom) {
-    const FncRow& row = file.rows[atom - 1];
-    SCOPED_TRACE("atom " + std::to_string(atom));
-    ASSERT_EQ(row.central, atom);
-    file_entries += row.neighbours.size();
-    const Owner self = layout.owner[atom - 1];
-    if (row.neighbours.empty()) ++unconstrained;
+  // Spot checks worked out by hand: C2 of the last propanol (atom 3992) is
+  // bonded to C1 3991, C3 3993, H2a 15988, H2b 15989, and across angles tied
+  // to O 5344, the methyl hydrogens 15985-15987 and H3a, H3b 15990, 15991.
+  const std::vector<Entry> c2_last = {{3991, 1},  {3993, 1},  {5344, 6},  {15985, 8}, {15986, 8},
+                                      {15987, 8}, {15988, 2}, {15989, 2}, {15990, 8}, {15991, 8}};
+  EXPECT_EQ(fnc->rows[3992 - 1].entries, c2_last);
+  // Cb of the last ethene (atom 4013): Ca 4012 by the double bond, its two
+  // hydrogens 16031 and 16032.
+  EXPECT_EQ(fnc->rows[4013 - 1].entries, (std::vector<Entry>{{4012, 10}, {16031, 2}, {16032, 2}}));
+}
 
-    std::vector<std::pair<int, int>> entries;
-    int previous_first_index = 0;
-    for (std::size_t e = 0; e < row.neighbours.size(); ++e) {
-      const int neighbour = row.neighbours[e];
-      ASSERT_GE(neighbour, 1);
-      ASSERT_LE(neighbour, layout.natoms);
-      const Owner other = layout.owner[neighbour - 1];
-      // Same molecule.
-      EXPECT_EQ(other.species, self.species);
-      EXPECT_EQ(other.molecule, self.molecule);
-      // Neighbours follow the order of their indices in the first molecule.
-      const int first_index = layout.index[other.species][0][other.site];
-      EXPECT_GE(first_index, previous_first_index);
-      previous_first_index = first_index;
-      entries.emplace_back(neighbour, row.kinds[e]);
-    }
-    std::vector<std::pair<int, int>> expected = model[atom - 1];
-    std::sort(entries.begin(), entries.end());
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(entries, expected);
-  }
-  EXPECT_EQ(file_entries, model_entries);
-  EXPECT_EQ(unconstrained, 350);
+TEST(ModeTwoSystem, ModelMatchesTheCountsOfTheHelpTextsSystem) {
+  EXPECT_EQ(kAtoms, 1331 * 12 + 25 + 10 * 6);
+  const auto model = LiquidModel();
+  ASSERT_EQ(model.size(), 2u);
+  EXPECT_EQ(model[0].pairs.size(), 29u);
+  EXPECT_EQ(model[1].pairs.size(), 5u);
+}
+
+TEST(ModeTwoSystem, ShippedLiquidExample) {
+  CheckLiquidRun(
+      ReadFileBytes(fs::path(FNCPREP_SOURCE_DIR) / "examples" / "liquid" / "liquid.dat"));
+}
+
+TEST(ModeTwoSystem, ShuffledPairListOfTheSameLiquid) {
+  CheckLiquidRun(ShuffledPairList(LiquidModel()));
 }
 
 // ---- Memory: a pair list that would need gigabytes if every pattern slot
 // had room for every pair record.
 
-struct MeasuredRun {
-  int status = -1;
-  long peak_kilobytes = -1;
-};
-
-// Runs the program in `dir` with `input` on standard input and reports the
-// peak resident size of the child. The figure also covers the copy of this
-// test process that exists between fork and exec, so it is an upper bound.
-MeasuredRun RunMeasured(const fs::path& dir, const std::string& input) {
+// Runs the program in `dir` with `input` on standard input and returns its
+// exit status and peak resident size. The figure also covers the copy of
+// this test process that exists between fork and exec: an upper bound.
+std::pair<int, long> RunMeasured(const fs::path& dir, const std::string& input) {
   WriteFileBytes(dir / ".stdin", input);
   const std::string folder = dir.string();
   const pid_t pid = fork();
@@ -463,78 +259,66 @@ MeasuredRun RunMeasured(const fs::path& dir, const std::string& input) {
     execl(FNCPREP_BINARY, FNCPREP_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
-  MeasuredRun run;
-  if (pid < 0) return run;
   int status = 0;
   rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.peak_kilobytes = usage.ru_maxrss;
-  return run;
+  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return {-1, -1};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
 }
 
 TEST(ModeTwoSystem, LargePairListRunsInModestMemory) {
   constexpr int kTypes = 20;
-  constexpr int kAtoms = 2000;  // per molecule, and pairs per molecule
+  constexpr int kSize = 2000;  // atoms per molecule, and pairs per molecule
   constexpr int kMolecules = 2;
-  constexpr int kTotal = kTypes * kMolecules * kAtoms;
+  constexpr int kTotal = kTypes * kMolecules * kSize;
   // Atom a of molecule m of type t; each molecule is a ring of bonded atoms.
-  const auto index = [](int t, int m, int a) { return (t * kMolecules + m) * kAtoms + a + 1; };
+  const auto index = [](int t, int m, int a) { return (t * kMolecules + m) * kSize + a + 1; };
   const auto kind = [](int a) { return a % 3 + 1; };
 
   TempDir dir;
-  {
-    std::ofstream dat(dir.path() / "big.dat");
-    dat << kTotal << " ! atoms\n" << kTypes << " ! molecule types\n";
-    for (int t = 0; t < kTypes; ++t) dat << kMolecules << ' ';
+  std::ostringstream dat;
+  dat << kTotal << " ! atoms\n" << kTypes << " ! molecule types\n";
+  for (const int count : {kMolecules, kSize, kSize}) {
+    for (int t = 0; t < kTypes; ++t) dat << count << ' ';
     dat << "\n";
-    for (int t = 0; t < kTypes; ++t) dat << kAtoms << ' ';
-    dat << "\n";
-    for (int t = 0; t < kTypes; ++t) dat << kAtoms << ' ';
-    dat << "\n";
-    bool named[4] = {false, false, false, false};
-    for (int t = 0; t < kTypes; ++t) {
-      for (int a = 0; a < kAtoms; ++a) {
-        const int b = (a + 1) % kAtoms;
-        dat << kind(a);
-        if (!named[kind(a)]) dat << " 1." << kind(a) << " 1." << kind(a) << "5";
-        named[kind(a)] = true;
-        dat << "\n"
-            << index(t, 0, a) << ' ' << index(t, 0, b) << ' ' << index(t, 1, a) << ' '
-            << index(t, 1, b) << "\n";
-      }
+  }
+  for (int t = 0; t < kTypes; ++t) {
+    for (int a = 0; a < kSize; ++a) {
+      const int b = (a + 1) % kSize;
+      dat << kind(a);
+      if (t == 0 && a < 3) dat << " 1." << kind(a) << " 1." << kind(a) << "5";
+      dat << "\n"
+          << index(t, 0, a) << ' ' << index(t, 0, b) << ' ' << index(t, 1, a) << ' '
+          << index(t, 1, b) << "\n";
     }
   }
+  WriteFileBytes(dir.path() / "big.dat", dat.str());
 
-  const MeasuredRun run = RunMeasured(dir.path(), "2 big\ny\n");
-  ASSERT_EQ(run.status, 0) << ReadFileBytes(dir.path() / ".stdout");
+  const auto [status, peak_kilobytes] = RunMeasured(dir.path(), "2 big\ny\n");
+  ASSERT_EQ(status, 0) << ReadFileBytes(dir.path() / ".stdout");
   EXPECT_EQ(ReadFileBytes(dir.path() / ".stderr"), "");
-  ASSERT_GT(run.peak_kilobytes, 0);
-  EXPECT_LT(run.peak_kilobytes, 100 * 1024);
+  ASSERT_GT(peak_kilobytes, 0);
+  EXPECT_LT(peak_kilobytes, 100 * 1024);
 
-  FncFile file;
-  ASSERT_TRUE(ReadFncFile(ReadFileBytes(dir.path() / "big.fnc"), file));
-  EXPECT_EQ(file.header[3], "      3");
-  EXPECT_EQ(file.header[4], "    1.1    1.2    1.3");
-  EXPECT_EQ(file.header[5], "   1.15   1.25   1.35");
-  EXPECT_EQ(file.header[7], RightAligned(std::to_string(kTotal), 7));
-  ASSERT_EQ(file.rows.size(), static_cast<std::size_t>(kTotal));
+  std::string error;
+  const auto file = ParseFnc(ReadFileBytes(dir.path() / "big.fnc"), error);
+  ASSERT_TRUE(file.has_value()) << error;
+  EXPECT_EQ(file->header[3], "      3");
+  EXPECT_EQ(file->header[4], "    1.1    1.2    1.3");
+  EXPECT_EQ(file->header[5], "   1.15   1.25   1.35");
+  EXPECT_EQ(file->header[7], Printf("%7d", kTotal));
+  ASSERT_EQ(file->rows.size(), static_cast<std::size_t>(kTotal));
   // Each atom is bonded to the atoms before and after it in its ring.
   for (int t = 0; t < kTypes; ++t) {
     for (int m = 0; m < kMolecules; ++m) {
-      for (int a = 0; a < kAtoms; ++a) {
-        const int before = (a + kAtoms - 1) % kAtoms;
-        const int after = (a + 1) % kAtoms;
-        std::vector<std::pair<int, int>> expected = {{index(t, m, before), kind(before)},
-                                                     {index(t, m, after), kind(a)}};
+      for (int a = 0; a < kSize; ++a) {
+        const int before = (a + kSize - 1) % kSize;
+        const int after = (a + 1) % kSize;
+        std::vector<Entry> expected = {{index(t, m, before), kind(before)},
+                                       {index(t, m, after), kind(a)}};
         std::sort(expected.begin(), expected.end());
-        const FncRow& row = file.rows[index(t, m, a) - 1];
-        ASSERT_EQ(row.central, index(t, m, a));
-        std::vector<std::pair<int, int>> entries;
-        for (std::size_t e = 0; e < row.neighbours.size(); ++e) {
-          entries.emplace_back(row.neighbours[e], row.kinds[e]);
-        }
-        ASSERT_EQ(entries, expected) << "atom " << index(t, m, a);
+        const FncRow& row = file->rows[index(t, m, a) - 1];
+        ASSERT_EQ(row.atom, index(t, m, a));
+        ASSERT_EQ(row.entries, expected) << "atom " << index(t, m, a);
       }
     }
   }
