@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <iostream>
 #include <sstream>
+#include <streambuf>
 #include <string>
+#include <vector>
 
 #include "app/console.hpp"
 #include "cfg/simple_cfg.hpp"
@@ -65,8 +68,53 @@ class ConsoleCapture {
   std::streambuf* old_in_ = nullptr;
 };
 
+// The class-wide layout of a configuration with `counts` atoms per type in
+// a box of `box`, as reading such a header leaves it.
+inline void SetCfgLayout(const std::vector<int>& counts, double box = 1) {
+  SimpleCfg::ntypes = static_cast<int>(counts.size());
+  SimpleCfg::ni = counts;
+  SimpleCfg::typestart.assign(1, 0);
+  for (const int count : counts)
+    SimpleCfg::typestart.push_back(SimpleCfg::typestart.back() + count);
+  SimpleCfg::natoms = SimpleCfg::typestart.back();
+  SimpleCfg::boxlength = box;
+}
+
+// An output device that takes `capacity` characters and then refuses every
+// write, as a full disk does; it can also refuse to flush. Unbuffered, so
+// `taken` is exactly what reached the device.
+class LimitedDevice : public std::streambuf {
+ public:
+  explicit LimitedDevice(std::size_t capacity = SIZE_MAX, bool refuse_sync = false)
+      : capacity_(capacity), refuse_sync_(refuse_sync) {}
+  std::string taken;
+  int syncs = 0;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    if (taken.size() >= capacity_) return traits_type::eof();
+    taken.push_back(traits_type::to_char_type(c));
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const auto k = static_cast<std::size_t>(n) < capacity_ - taken.size()
+                       ? static_cast<std::size_t>(n)
+                       : capacity_ - taken.size();
+    taken.append(s, k);
+    return static_cast<std::streamsize>(k);
+  }
+  int sync() override {
+    ++syncs;
+    return refuse_sync_ ? -1 : 0;
+  }
+
+ private:
+  std::size_t capacity_;
+  bool refuse_sync_;
+};
+
 }  // namespace testing_support
 
 // Asserts that `statement` ends in the fatal stop.
-#define EXPECT_FATAL_STOP(statement) \
-  EXPECT_THROW(statement, ::testing_support::FatalStopped)
+#define EXPECT_FATAL_STOP(statement) EXPECT_THROW(statement, ::testing_support::FatalStopped)
