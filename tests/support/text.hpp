@@ -2,7 +2,9 @@
 // control characters, and the program's fixed console texts.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -40,6 +42,19 @@ std::string Printf(const char* format, Args... args) {
   char text[512];
   const int length = std::snprintf(text, sizeof text, format, args...);
   return std::string(text, static_cast<std::size_t>(length < 0 ? 0 : length));
+}
+
+// The bits of a double, and the double of given bits.
+inline std::uint64_t Bits(double value) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+inline double FromBits(std::uint64_t bits) {
+  double value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
 }
 
 // Control characters and non-ASCII bytes made visible for a failure message.

@@ -2,36 +2,34 @@
 // sets are built in-process and written into strings, byte for byte.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iomanip>
+#include <memory>
 #include <sstream>
-#include <streambuf>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 #include "support/console_capture.hpp"
 #include "support/run_binary.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-using testing_support::ConsoleCapture;
+using namespace testing_support;
 
-const char* const kCreated = "FNC object is created\n";
-const char* const kNoConstraints =
+const std::string kCreated = "FNC object is created\n";
+const std::string kNoConstraints =
     "\n****WARNING****\nFNC constructor\n"
     "There are no coordination constraints, or nconstraints was not initialised!\n";
-const char* const kNoAtoms =
+const std::string kNoAtoms =
     "\n****WARNING****\nFNC constructor\nThere are no atoms, or natoms was not initialised!\n";
+const std::string kNoFile = "There is no open file to save the FNC object \n";
 
 // The fixed head of every file: lines 1 to 3.
 const std::string kHead =
-    "This is a .fnc file created by FNC::rawsave \n"
-    "\n"
-    " No. of possible rmin-rmax pairs: \n";
+    "This is a .fnc file created by FNC::rawsave \n\n No. of possible rmin-rmax pairs: \n";
 
 struct Row {
   int atom;                     // 0-based
@@ -39,10 +37,10 @@ struct Row {
   std::vector<int> kinds;       // 0-based
 };
 
-// Sets the class-wide counts for `rows`, constructs the set and fills its rows
-// one after another.
-void SetCounts(const std::vector<double>& rmin, const std::vector<double>& rmax,
-               const std::vector<Row>& rows) {
+// Sets the class-wide counts for these windows and rows, constructs the set
+// and fills its rows one after another.
+std::unique_ptr<FNC> Build(const std::vector<double>& rmin, const std::vector<double>& rmax,
+                           const std::vector<Row>& rows) {
   FNC::nconstraints = static_cast<int>(rmin.size());
   FNC::rmin = rmin;
   FNC::rmax = rmax;
@@ -53,22 +51,23 @@ void SetCounts(const std::vector<double>& rmin, const std::vector<double>& rmax,
     FNC::ncoord.push_back(static_cast<int>(row.neighbours.size()));
     FNC::nentries += static_cast<int>(row.neighbours.size());
   }
-}
-
-void Fill(FNC& fnc, const std::vector<Row>& rows) {
+  auto fnc = std::make_unique<FNC>();
   std::size_t p = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    fnc.centralindex[i] = rows[i].atom;
+    fnc->centralindex[i] = rows[i].atom;
     for (std::size_t e = 0; e < rows[i].neighbours.size(); ++e, ++p) {
-      fnc.neighbours[p] = rows[i].neighbours[e];
-      fnc.constrainttype[p] = rows[i].kinds[e];
+      fnc->neighbours[p] = rows[i].neighbours[e];
+      fnc->constrainttype[p] = rows[i].kinds[e];
     }
   }
+  return fnc;
 }
 
-std::string Save(const FNC& fnc, std::ostream& out) {
+std::string Save(const FNC& fnc, int precision = 6) {
+  std::ostringstream out;
+  out.precision(precision);
   fnc.rawsave(out);
-  return dynamic_cast<std::ostringstream&>(out).str();
+  return out.str();
 }
 
 // The set of the six-atom example: one molecule type, two molecules of three
@@ -77,67 +76,143 @@ const std::vector<Row> kExampleRows = {
     {0, {2}, {0}},       {1, {3}, {0}}, {2, {0, 4}, {0, 1}},
     {3, {1, 5}, {0, 1}}, {4, {2}, {1}}, {5, {3}, {1}},
 };
+std::unique_ptr<FNC> Example() { return Build({1.0, 1.4}, {1.2, 1.6}, kExampleRows); }
 
-TEST(FncWriter, WorkedExampleIsWrittenLineByLine) {
-  ConsoleCapture console;
-  SetCounts({1.0, 1.4}, {1.2, 1.6}, kExampleRows);
-  FNC fnc;
-  Fill(fnc, kExampleRows);
-  std::ostringstream out;
-  const std::string text = Save(fnc, out);
-  const std::string expected = kHead +
-                               "      2\n"
-                               "      1    1.4\n"
-                               "    1.2    1.6\n"
-                               " \n"
-                               "      6\n"
-                               " \n"
-                               "         1         1\n"
-                               "         3\n"
-                               "   1\n"
-                               "         2         1\n"
-                               "         4\n"
-                               "   1\n"
-                               "         3         2\n"
-                               "         1         5\n"
-                               "   1   2\n"
-                               "         4         2\n"
-                               "         2         6\n"
-                               "   1   2\n"
-                               "         5         1\n"
-                               "         3\n"
-                               "   2\n"
-                               "         6         1\n"
-                               "         4\n"
-                               "   2\n";
-  EXPECT_EQ(text, expected);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 27);
-  EXPECT_EQ(console.err(), "");
+// Per atom: the atom, its neighbour count, then its neighbours and their
+// kinds. Molecule 1 is atoms 1, 3, 5 and molecule 2 is 2, 4, 6; the middle
+// atom carries both pairs, bounds 1.0 and 1.2 shrink to "1" and "1.2".
+const std::string kExampleFile = kHead + Lines({
+                                             "      2",
+                                             "      1    1.4",
+                                             "    1.2    1.6",
+                                             " ",
+                                             "      6",
+                                             " ",
+                                             "         1         1",
+                                             "         3",
+                                             "   1",
+                                             "         2         1",
+                                             "         4",
+                                             "   1",
+                                             "         3         2",
+                                             "         1         5",
+                                             "   1   2",
+                                             "         4         2",
+                                             "         2         6",
+                                             "   1   2",
+                                             "         5         1",
+                                             "         3",
+                                             "   2",
+                                             "         6         1",
+                                             "         4",
+                                             "   2",
+                                         });
 
-  // The same bytes through a file stream.
-  testing_support::TempDir dir;
-  const auto path = dir.path() / "example.fnc";
-  {
-    std::ofstream file(path, std::ios::out | std::ios::trunc);
-    fnc.rawsave(file);
-  }
-  EXPECT_EQ(testing_support::ReadFileBytes(path), expected);
+// A file of one row without entries, with these lines 4 to 6.
+std::string OneEmptyRow(const std::string& kinds, const std::string& rmin,
+                        const std::string& rmax) {
+  return kHead + Lines({kinds, rmin, rmax, " ", "      1", " ", "         1         0", "", ""});
 }
 
-TEST(FncWriter, WritingChangesNeitherTheSetNorTheCounts) {
+TEST(FncWriter, FilesByteForByte) {
+  struct Case {
+    const char* what;
+    std::vector<double> rmin, rmax;
+    std::vector<Row> rows;
+    int precision;  // of the stream written to
+    std::string expected;
+  };
+  const std::vector<Row> empty_row = {{0, {}, {}}};
+  const Case cases[] = {
+      {"worked example", {1.0, 1.4}, {1.2, 1.6}, kExampleRows, 6, kExampleFile},
+      {"no kinds: empty bound lines", {}, {}, empty_row, 6, OneEmptyRow("      0", "", "")},
+      {"row without entries",
+       {2.5},
+       {3.0},
+       {{0, {1}, {0}}, {1, {}, {}}, {2, {1}, {0}}},
+       6,
+       kHead + Lines({"      1", "    2.5", "      3", " ", "      3", " ", "         1         1",
+                      "         2", "   1", "         2         0", "", "", "         3         1",
+                      "         2", "   1"})},
+      // Rows in placement order: the first row belongs to atom 10, and so on.
+      {"rows follow their central atoms",
+       {0.5},
+       {0.75},
+       {{9, {0, 1, 2}, {0, 0, 0}}, {0, {9}, {0}}, {1, {9}, {0}}, {2, {9}, {0}}},
+       6,
+       kHead + Lines({"      1", "    0.5", "   0.75", " ", "      4", " ", "        10         3",
+                      "         1         2         3", "   1   1   1", "         1         1",
+                      "        10", "   1", "         2         1", "        10", "   1",
+                      "         3         1", "        10", "   1"})},
+      // Bounds with the stream's precision; a value wider than its field runs
+      // into the one before it.
+      {"fresh stream",
+       {1.47, 1.0, 0.000012345678},
+       {2.0, 123.456789, 1e-5},
+       empty_row,
+       6,
+       OneEmptyRow("      3", "   1.47      11.23457e-05", "      2123.457  1e-05")},
+      {"after the configuration file",
+       {0.1, 1.0 / 3, 1.47},
+       {1.0, 2.5, 1234567.0},
+       empty_row,
+       15,
+       OneEmptyRow("      3", "    0.10.333333333333333   1.47", "      1    2.51234567")},
+      {"wide values",
+       {1234567.0, -0.0001234},
+       {-1.5, 1e100},
+       empty_row,
+       6,
+       OneEmptyRow("      2", "1.23457e+06-0.0001234", "   -1.5 1e+100")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConsoleCapture console;
+    EXPECT_EQ(Save(*Build(c.rmin, c.rmax, c.rows), c.precision), c.expected);
+    EXPECT_EQ(console.err(), "");
+  }
+  // The worked example has 27 lines, and the same bytes through a file stream.
   ConsoleCapture console;
-  SetCounts({1.0, 1.4}, {1.2, 1.6}, kExampleRows);
-  FNC fnc;
-  Fill(fnc, kExampleRows);
-  const std::vector<int> neighbours = fnc.neighbours;
-  const std::vector<int> kinds = fnc.constrainttype;
-  const std::vector<int> central = fnc.centralindex;
-  std::ostringstream first;
-  std::ostringstream second;
-  EXPECT_EQ(Save(fnc, first), Save(fnc, second));
-  EXPECT_EQ(fnc.neighbours, neighbours);
-  EXPECT_EQ(fnc.constrainttype, kinds);
-  EXPECT_EQ(fnc.centralindex, central);
+  EXPECT_EQ(SplitLines(kExampleFile).size(), 27u);
+  TempDir dir;
+  {
+    std::ofstream file(dir.path() / "example.fnc", std::ios::out | std::ios::trunc);
+    Example()->rawsave(file);
+  }
+  EXPECT_EQ(ReadFileBytes(dir.path() / "example.fnc"), kExampleFile);
+}
+
+TEST(FncWriter, KindWiderThanItsFieldRunsIntoThePreviousOne) {
+  ConsoleCapture console;
+  const int kinds = 10000;
+  std::vector<double> rmin(kinds), rmax(kinds);
+  for (int k = 0; k < kinds; ++k) {
+    rmin[k] = 1.0 + k * 0.25;
+    rmax[k] = rmin[k] + 0.5;
+  }
+  const auto fnc = Build(rmin, rmax, {{0, {1, 1, 1}, {kinds - 1, 0, 999}}, {1, {0}, {kinds - 1}}});
+  // The bound lines, formatted independently through a standard stream.
+  std::ostringstream bounds;
+  for (const double v : rmin) bounds << std::setw(7) << v;
+  bounds << '\n';
+  for (const double v : rmax) bounds << std::setw(7) << v;
+  EXPECT_EQ(Save(*fnc), kHead + "  10000\n" + bounds.str() +
+                            "\n \n      2\n \n         1         3\n         2         2         "
+                            "2\n10000   11000\n         2         1\n         1\n10000\n");
+}
+
+TEST(FncWriter, WritingChangesNothingAndIgnoresTheListStarts) {
+  ConsoleCapture console;
+  const auto fnc = Example();
+  const std::vector<int> neighbours = fnc->neighbours;
+  const std::vector<int> kinds = fnc->constrainttype;
+  const std::vector<int> central = fnc->centralindex;
+  EXPECT_EQ(Save(*fnc), kExampleFile);
+  for (int& start : fnc->liststart) start = 7;
+  EXPECT_EQ(Save(*fnc), kExampleFile);
+  EXPECT_EQ(fnc->neighbours, neighbours);
+  EXPECT_EQ(fnc->constrainttype, kinds);
+  EXPECT_EQ(fnc->centralindex, central);
   EXPECT_EQ(FNC::natoms, 6);
   EXPECT_EQ(FNC::nconstraints, 2);
   EXPECT_EQ(FNC::nentries, 8);
@@ -146,225 +221,35 @@ TEST(FncWriter, WritingChangesNeitherTheSetNorTheCounts) {
   EXPECT_EQ(FNC::rmax, (std::vector<double>{1.2, 1.6}));
 }
 
-TEST(FncWriter, ListStartIsNotConsulted) {
-  ConsoleCapture console;
-  SetCounts({1.0, 1.4}, {1.2, 1.6}, kExampleRows);
-  FNC fnc;
-  Fill(fnc, kExampleRows);
-  std::ostringstream plain;
-  const std::string expected = Save(fnc, plain);
-  for (int& start : fnc.liststart) start = 7;
-  std::ostringstream scrambled;
-  EXPECT_EQ(Save(fnc, scrambled), expected);
-}
-
-TEST(FncWriter, NoConstraintKindsGiveEmptyBoundLines) {
-  ConsoleCapture console;
-  const std::vector<Row> rows = {{0, {}, {}}};
-  SetCounts({}, {}, rows);
-  FNC fnc;
-  std::ostringstream out;
-  EXPECT_EQ(Save(fnc, out), kHead +
-                                "      0\n"
-                                "\n"
-                                "\n"
-                                " \n"
-                                "      1\n"
-                                " \n"
-                                "         1         0\n"
-                                "\n"
-                                "\n");
-}
-
-TEST(FncWriter, RowWithoutEntriesHasTwoEmptyLines) {
-  ConsoleCapture console;
-  const std::vector<Row> rows = {{0, {1}, {0}}, {1, {}, {}}, {2, {1}, {0}}};
-  SetCounts({2.5}, {3.0}, rows);
-  FNC fnc;
-  Fill(fnc, rows);
-  std::ostringstream out;
-  EXPECT_EQ(Save(fnc, out), kHead +
-                                "      1\n"
-                                "    2.5\n"
-                                "      3\n"
-                                " \n"
-                                "      3\n"
-                                " \n"
-                                "         1         1\n"
-                                "         2\n"
-                                "   1\n"
-                                "         2         0\n"
-                                "\n"
-                                "\n"
-                                "         3         1\n"
-                                "         2\n"
-                                "   1\n");
-}
-
-TEST(FncWriter, RowsFollowTheirCentralAtoms) {
-  // Rows in placement order: the first row belongs to atom 10, and so on.
-  ConsoleCapture console;
-  const std::vector<Row> rows = {
-      {9, {0, 1, 2}, {0, 0, 0}}, {0, {9}, {0}}, {1, {9}, {0}}, {2, {9}, {0}}};
-  SetCounts({0.5}, {0.75}, rows);
-  FNC fnc;
-  Fill(fnc, rows);
-  std::ostringstream out;
-  EXPECT_EQ(Save(fnc, out), kHead +
-                                "      1\n"
-                                "    0.5\n"
-                                "   0.75\n"
-                                " \n"
-                                "      4\n"
-                                " \n"
-                                "        10         3\n"
-                                "         1         2         3\n"
-                                "   1   1   1\n"
-                                "         1         1\n"
-                                "        10\n"
-                                "   1\n"
-                                "         2         1\n"
-                                "        10\n"
-                                "   1\n"
-                                "         3         1\n"
-                                "        10\n"
-                                "   1\n");
-}
-
-// Lines 5 and 6 of a file with these bounds, written on `out`.
-std::pair<std::string, std::string> BoundLines(std::ostringstream& out,
-                                               const std::vector<double>& rmin,
-                                               const std::vector<double>& rmax) {
-  const std::vector<Row> rows = {{0, {}, {}}};
-  SetCounts(rmin, rmax, rows);
-  FNC fnc;
-  const std::string text = Save(fnc, out);
-  std::istringstream lines(text);
-  std::string line;
-  std::vector<std::string> all;
-  while (std::getline(lines, line)) all.push_back(line);
-  EXPECT_GE(all.size(), 6u);
-  if (all.size() < 6) return {};
-  return {all[4], all[5]};
-}
-
-TEST(FncWriter, BoundsUseTheStreamsPrecision) {
-  ConsoleCapture console;
-  {
-    std::ostringstream fresh;  // precision 6
-    const auto [rmin, rmax] =
-        BoundLines(fresh, {1.47, 1.0, 0.000012345678}, {2.0, 123.456789, 1e-5});
-    EXPECT_EQ(rmin, "   1.47      11.23457e-05");
-    EXPECT_EQ(rmax, "      2123.457  1e-05");
-  }
-  {
-    std::ostringstream after_cfg;
-    after_cfg.precision(15);  // what the configuration writer leaves behind
-    const auto [rmin, rmax] = BoundLines(after_cfg, {0.1, 1.0 / 3, 1.47}, {1.0, 2.5, 1234567.0});
-    EXPECT_EQ(rmin, "    0.10.333333333333333   1.47");
-    EXPECT_EQ(rmax, "      1    2.51234567");
-  }
-  {
-    // A value wider than its field runs into the one before it.
-    std::ostringstream fresh;
-    const auto [rmin, rmax] = BoundLines(fresh, {1234567.0, -0.0001234}, {-1.5, 1e100});
-    EXPECT_EQ(rmin, "1.23457e+06-0.0001234");
-    EXPECT_EQ(rmax, "   -1.5 1e+100");
-  }
-}
-
-TEST(FncWriter, KindWiderThanItsFieldRunsIntoThePreviousOne) {
-  ConsoleCapture console;
-  const int kinds = 10000;
-  std::vector<double> rmin(kinds);
-  std::vector<double> rmax(kinds);
-  for (int k = 0; k < kinds; ++k) {
-    rmin[k] = 1.0 + k * 0.25;
-    rmax[k] = rmin[k] + 0.5;
-  }
-  const std::vector<Row> rows = {{0, {1, 1, 1}, {kinds - 1, 0, 999}}, {1, {0}, {kinds - 1}}};
-  SetCounts(rmin, rmax, rows);
-  FNC fnc;
-  Fill(fnc, rows);
-  std::ostringstream out;
-  const std::string text = Save(fnc, out);
-  // The bound lines, formatted independently through a standard stream.
-  std::ostringstream bounds;
-  for (const double v : rmin) bounds << std::setw(7) << v;
-  bounds << '\n';
-  for (const double v : rmax) bounds << std::setw(7) << v;
-  bounds << '\n';
-  EXPECT_EQ(text, kHead + "  10000\n" + bounds.str() +
-                      " \n"
-                      "      2\n"
-                      " \n"
-                      "         1         3\n"
-                      "         2         2         2\n"
-                      "10000   11000\n"
-                      "         2         1\n"
-                      "         1\n"
-                      "10000\n");
-}
-
-TEST(FncWriter, NoOpenFileIsAFatalError) {
-  ConsoleCapture console;
-  SetCounts({1.0, 1.4}, {1.2, 1.6}, kExampleRows);
-  FNC fnc;
-  Fill(fnc, kExampleRows);
-  const std::string constructed = console.out();
+TEST(FncWriter, StreamsThatCannotTakeTheFileStop) {
+  // No open file, or a stream that already failed: nothing is written and
+  // standard output stays as the constructor left it.
   std::ofstream never_opened;
-  EXPECT_FATAL_STOP(fnc.rawsave(never_opened));
-  EXPECT_EQ(console.err(), "There is no open file to save the FNC object \nQuit (y)?->\n");
-  EXPECT_EQ(console.out(), constructed) << "nothing may be written to standard output";
-}
-
-TEST(FncWriter, FailedStreamIsAFatalError) {
-  for (const std::ios::iostate flags :
-       {std::ios::failbit, std::ios::badbit, std::ios::failbit | std::ios::eofbit}) {
+  std::ostringstream failed, bad, ended;
+  failed.setstate(std::ios::failbit);
+  bad.setstate(std::ios::badbit);
+  ended.setstate(std::ios::failbit | std::ios::eofbit);
+  for (std::ostream* out :
+       {static_cast<std::ostream*>(&never_opened), static_cast<std::ostream*>(&failed),
+        static_cast<std::ostream*>(&bad), static_cast<std::ostream*>(&ended)}) {
     ConsoleCapture console;
-    SetCounts({1.0, 1.4}, {1.2, 1.6}, kExampleRows);
-    FNC fnc;
-    Fill(fnc, kExampleRows);
-    std::ostringstream out;
-    out.setstate(flags);
-    EXPECT_FATAL_STOP(fnc.rawsave(out));
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(console.err(), "There is no open file to save the FNC object \nQuit (y)?->\n");
+    const auto fnc = Example();
+    const std::string constructed = console.out();
+    EXPECT_FATAL_STOP(fnc->rawsave(*out));
+    EXPECT_EQ(console.out(), constructed);
+    EXPECT_EQ(console.err(), kNoFile + kQuit);
   }
-}
-
-// Accepts a fixed number of characters, then refuses every write: a disk
-// that fills up.
-class FullDisk : public std::streambuf {
- public:
-  explicit FullDisk(std::size_t room) : room_(room) {}
-
- protected:
-  int_type overflow(int_type c) override {
-    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    if (room_ == 0) return traits_type::eof();
-    --room_;
-    return c;
-  }
-
- private:
-  std::size_t room_;
-};
-
-TEST(FncWriter, FailedWriteIsReported) {
+  EXPECT_EQ(failed.str() + bad.str() + ended.str(), "");
+  // A device that fills up after 100 characters.
   ConsoleCapture console;
-  SetCounts({1.0, 1.4}, {1.2, 1.6}, kExampleRows);
-  FNC fnc;
-  Fill(fnc, kExampleRows);
+  const auto fnc = Example();
   const std::string constructed = console.out();
-  FullDisk disk(100);
+  LimitedDevice disk(100);
   std::ostream out(&disk);
-  EXPECT_FATAL_STOP(fnc.rawsave(out));
-  EXPECT_EQ(console.out(), constructed +
-                               "****WARNING****\nFNC::rawsave\n"
-                               "Writing failed, the file may be incomplete!\n"
-                               "Cannot run this way, exiting...!\n");
-  EXPECT_EQ(console.err(), "Quit (y)?->\n");
+  EXPECT_FATAL_STOP(fnc->rawsave(out));
+  EXPECT_EQ(disk.taken, kExampleFile.substr(0, 100));
+  EXPECT_EQ(console.out(), constructed + WarningBlockText("FNC::rawsave", kWriteFailed));
+  EXPECT_EQ(console.err(), kQuit);
 }
 
 // ---- Construction and destruction ----
@@ -377,20 +262,21 @@ TEST(FncConstructor, NoticesForMissingCounts) {
   };
   const Case cases[] = {
       {2, 3, kCreated},
-      {0, 3, std::string(kNoConstraints) + kCreated},
-      {2, 0, std::string(kNoAtoms) + kCreated},
-      {0, 0, std::string(kNoConstraints) + kNoAtoms + kCreated},
-      {-1, -4, std::string(kNoConstraints) + kNoAtoms + kCreated},
+      {0, 3, kNoConstraints + kCreated},
+      {2, 0, kNoAtoms + kCreated},
+      {0, 0, kNoConstraints + kNoAtoms + kCreated},
+      {-1, -4, kNoConstraints + kNoAtoms + kCreated},
       {1, 1, kCreated},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "nconstraints " << c.nconstraints << ", natoms " << c.natoms);
     ConsoleCapture console;
     FNC::nconstraints = c.nconstraints;
     FNC::natoms = c.natoms;
     {
       FNC fnc;
-      EXPECT_EQ(console.out(), c.messages)
-          << "nconstraints " << c.nconstraints << ", natoms " << c.natoms;
+      EXPECT_EQ(console.out(), c.messages);
     }
     EXPECT_EQ(console.out(), c.messages + "FNC destructor\n");
     EXPECT_EQ(console.err(), "");
@@ -399,6 +285,14 @@ TEST(FncConstructor, NoticesForMissingCounts) {
 
 TEST(FncConstructor, InitialValues) {
   ConsoleCapture console;
+  {
+    FNC empty;  // every count still 0, no configuration types
+    EXPECT_TRUE(empty.centralindex.empty());
+    EXPECT_TRUE(empty.liststart.empty());
+    EXPECT_TRUE(empty.neighbours.empty());
+    EXPECT_TRUE(empty.constrainttype.empty());
+    EXPECT_EQ(empty.rowstart.size(), 1u);
+  }
   FNC::natoms = 5;
   FNC::nconstraints = 2;
   FNC::nentries = 7;
@@ -409,16 +303,6 @@ TEST(FncConstructor, InitialValues) {
   EXPECT_EQ(fnc.neighbours, (std::vector<int>(7, 1)));
   EXPECT_EQ(fnc.constrainttype, (std::vector<int>(7, 1)));
   EXPECT_EQ(fnc.rowstart.size(), 4u);
-}
-
-TEST(FncConstructor, MissingCountsGiveEmptyRows) {
-  ConsoleCapture console;
-  FNC fnc;  // every count still 0, no configuration types
-  EXPECT_TRUE(fnc.centralindex.empty());
-  EXPECT_TRUE(fnc.liststart.empty());
-  EXPECT_TRUE(fnc.neighbours.empty());
-  EXPECT_TRUE(fnc.constrainttype.empty());
-  EXPECT_EQ(fnc.rowstart.size(), 1u);
 }
 
 TEST(FncDestructor, ReleasesTheBoundsAndSaysSo) {
@@ -432,7 +316,7 @@ TEST(FncDestructor, ReleasesTheBoundsAndSaysSo) {
   EXPECT_TRUE(FNC::rmin.empty());
   EXPECT_TRUE(FNC::rmax.empty());
   EXPECT_EQ(FNC::ncoord, (std::vector<int>{0, 0})) << "other class-wide arrays stay";
-  EXPECT_EQ(console.out(), std::string(kCreated) + "FNC destructor\n");
+  EXPECT_EQ(console.out(), kCreated + "FNC destructor\n");
 }
 
 }  // namespace

@@ -10,17 +10,15 @@
 
 #include "fnc/fnc.hpp"
 #include "support/console_capture.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-using testing_support::ConsoleCapture;
+using namespace testing_support;
 
-constexpr const char* kWrongFormat = "Loading failed, possibly due to wrong file format!";
-constexpr const char* kEndOfFile = "End of file was reached during loading!";
-
-std::string WarningBlockText(const std::string& reason) {
-  return "****WARNING****\nSimpleCfg::GetFNCParameters\n" + reason +
-         "\nCannot run this way, exiting...!\n";
+// The reader reports its failures under the shell parameter reader's name.
+std::string Block(const std::string& reason) {
+  return WarningBlockText("SimpleCfg::GetFNCParameters", reason);
 }
 
 // Two types: three molecules of five atoms with two pairs, four molecules of
@@ -157,7 +155,7 @@ TEST(PairListTest, LastPairLineMayEndTheFile) {
 struct RefusedFile {
   const char* name;
   std::string text;
-  const char* reason;
+  std::string reason;
 };
 
 // Records that complete the file after a one-type header of 6 atoms,
@@ -230,8 +228,8 @@ TEST(PairListTest, RefusedFilesEndInTheWarningBlockAndTheStop) {
     ConsoleCapture console;
     std::istringstream in(file.text);
     EXPECT_FATAL_STOP(FNC::GetFNCParams2(in));
-    EXPECT_EQ(console.out(), WarningBlockText(file.reason));
-    EXPECT_EQ(console.err(), "Quit (y)?->\n");
+    EXPECT_EQ(console.out(), Block(file.reason));
+    EXPECT_EQ(console.err(), kQuit);
   }
 }
 
@@ -241,7 +239,7 @@ TEST(PairListTest, KindOutOfRangeStoresNothingOfItsRecord) {
   ConsoleCapture console;
   std::istringstream in(kHeader + "1 1.0 1.2\n1 3 2 4\n7 2.5 2.75\n11 12 13 14\n");
   EXPECT_FATAL_STOP(FNC::GetFNCParams2(in));
-  EXPECT_EQ(console.out(), WarningBlockText(kWrongFormat));
+  EXPECT_EQ(console.out(), Block(kWrongFormat));
   EXPECT_EQ(std::count(FNC::pairtype.begin(), FNC::pairtype.end(), 7), 0);
   EXPECT_EQ(std::count(FNC::rmin.begin(), FNC::rmin.end(), 2.5), 0);
   EXPECT_EQ(std::count(FNC::rmax.begin(), FNC::rmax.end(), 2.75), 0);
@@ -251,28 +249,18 @@ TEST(PairListTest, KindOutOfRangeStoresNothingOfItsRecord) {
 
 // A stream without an open file, or one that has already failed, is not read.
 TEST(PairListTest, StreamWithoutFileIsNotRead) {
-  const std::string notice = "FNC::GetFNCParams2 - file not open or non-existing.\n";
-  {
+  std::ifstream never_opened;
+  std::ifstream missing("/nonexistent-folder-for-fncprep-tests/none.dat");
+  std::istringstream failed(kTwoTypes), bad(kTwoTypes);
+  failed.setstate(std::ios::failbit);
+  bad.setstate(std::ios::badbit);
+  for (std::istream* in :
+       {static_cast<std::istream*>(&never_opened), static_cast<std::istream*>(&missing),
+        static_cast<std::istream*>(&failed), static_cast<std::istream*>(&bad)}) {
     ConsoleCapture console;
-    std::ifstream never_opened;
-    EXPECT_FATAL_STOP(FNC::GetFNCParams2(never_opened));
-    EXPECT_EQ(console.out(), notice);
-    EXPECT_EQ(console.err(), "Quit (y)?->\n");
-  }
-  {
-    ConsoleCapture console;
-    std::ifstream missing("/nonexistent-folder-for-fncprep-tests/none.dat");
-    EXPECT_FATAL_STOP(FNC::GetFNCParams2(missing));
-    EXPECT_EQ(console.out(), notice);
-    EXPECT_EQ(console.err(), "Quit (y)?->\n");
-  }
-  for (const auto state : {std::ios::failbit, std::ios::badbit}) {
-    ConsoleCapture console;
-    std::istringstream in(kTwoTypes);
-    in.setstate(state);
-    EXPECT_FATAL_STOP(FNC::GetFNCParams2(in));
-    EXPECT_EQ(console.out(), notice);
-    EXPECT_EQ(console.err(), "Quit (y)?->\n");
+    EXPECT_FATAL_STOP(FNC::GetFNCParams2(*in));
+    EXPECT_EQ(console.out(), "FNC::GetFNCParams2 - file not open or non-existing.\n");
+    EXPECT_EQ(console.err(), kQuit);
     EXPECT_EQ(FNC::natoms, 0);
   }
 }

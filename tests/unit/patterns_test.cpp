@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -12,10 +12,12 @@
 
 #include "fnc/fnc.hpp"
 #include "support/console_capture.hpp"
+#include "support/models.hpp"
+#include "support/text.hpp"
 
 namespace {
 
-using testing_support::ConsoleCapture;
+using namespace testing_support;
 
 // Reads a pair list that is known to be valid and assembles its patterns.
 void Assemble(const std::string& pair_list) {
@@ -24,107 +26,105 @@ void Assemble(const std::string& pair_list) {
   FNC::AssemblePatterns();
 }
 
-std::string PatternHeader() {
-  return "The FNC constraints for the smallest indexed molecule:\n"
-         "central index,   neighbour count, central offset\n"
-         "\tneighbour indices\n"
-         "\tconstraint type\n"
-         "\n";
-}
-
-// The three printed lines of one central atom of a pattern.
-std::string Slot(int central, int step, const std::vector<int>& neighbours,
-                 const std::vector<int>& kinds) {
-  std::ostringstream text;
-  text << central << "   " << neighbours.size() << "   " << step << "\n";
-  for (const int neighbour : neighbours) text << '\t' << neighbour;
-  text << '\n';
-  for (const int kind : kinds) text << '\t' << kind;
-  text << '\n';
-  return text.str();
-}
-
-std::string Unconstrained(int count) {
-  return "There  will be " + std::to_string(count) +
-         " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them.\n";
-}
-
-constexpr const char* kStop = "Quit (y)?->\n";
-
 // Six atoms, one type of two molecules with three atoms and two pairs.
-constexpr const char* kWorkedExample =
-    "6\n1\n2\n3\n2\n"
-    "1 1.0 1.2\n1 3 2 4\n"
-    "2 1.4 1.6\n3 5 4 6\n";
+const std::string kWorkedExample = "6\n1\n2\n3\n2\n1 1.0 1.2\n1 3 2 4\n2 1.4 1.6\n3 5 4 6\n";
+const std::string kWorkedPattern = PatternHeader() + PatternSlot(1, 1, {3}, {1}) +
+                                   PatternSlot(3, 1, {1, 5}, {1, 2}) + PatternSlot(5, 1, {3}, {2});
 
-std::string WorkedExamplePattern() {
-  return PatternHeader() + Slot(1, 1, {3}, {1}) + Slot(3, 1, {1, 5}, {1, 2}) + Slot(5, 1, {3}, {2});
-}
-
-TEST(PatternsTest, WorkedExample) {
+TEST(PatternsTest, WorkedExampleState) {
   ConsoleCapture console;
   Assemble(kWorkedExample);
-  EXPECT_EQ(console.out(), WorkedExamplePattern());
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{1, 1, 2, 2, 1, 1}));
-  EXPECT_EQ(FNC::nentries, 8);
   EXPECT_EQ(FNC::covered, (std::vector<int>{1, 1, 1, 1, 1, 1}));
   ASSERT_EQ(FNC::patsize.size(), 2u);
   EXPECT_EQ(FNC::patsize[0], 3);
-
-  FNC set;
-  set.ExpandPatterns();
-  EXPECT_EQ(set.liststart, (std::vector<int>{0, 1, 2, 4, 6, 7}));
-  EXPECT_EQ(set.centralindex, (std::vector<int>{0, 1, 2, 3, 4, 5}));
-  EXPECT_EQ(set.neighbours, (std::vector<int>{2, 3, 0, 4, 1, 5, 2, 3}));
-  EXPECT_EQ(set.constrainttype, (std::vector<int>{0, 0, 0, 1, 0, 1, 1, 1}));
-  EXPECT_EQ(console.out(), WorkedExamplePattern() + "FNC object is created\n");
-  EXPECT_EQ(console.err(), "");
 }
 
-TEST(PatternsTest, AtomThatNoPatternReachesHasNoNeighbours) {
-  ConsoleCapture console;
-  Assemble(std::string("7") + (kWorkedExample + 1));
-  EXPECT_EQ(console.out(), WorkedExamplePattern() + Unconstrained(1));
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{1, 1, 2, 2, 1, 1, 0}));
-  EXPECT_EQ(FNC::nentries, 8);
-
-  FNC set;
-  set.ExpandPatterns();
-  EXPECT_EQ(set.liststart, (std::vector<int>{0, 1, 2, 4, 6, 7, 8}));
-  EXPECT_EQ(set.centralindex[6], 6);
-  EXPECT_EQ(set.neighbours, (std::vector<int>{2, 3, 0, 4, 1, 5, 2, 3}));
-  EXPECT_EQ(set.constrainttype, (std::vector<int>{0, 0, 0, 1, 0, 1, 1, 1}));
-}
-
-// Pairs (5,3) kind 1, (3,1) kind 2, (1,5) kind 3 open the slots as 5, 3, 1 with
-// the neighbours 5:[3/1, 1/3], 3:[5/1, 1/2], 1:[3/2, 5/3] (neighbour/kind).
-// Ordered, the slots read 1, 3, 5, each neighbour row by index with its kind.
-TEST(PatternsTest, SlotsAndNeighboursAreOrderedByIndex) {
-  ConsoleCapture console;
-  Assemble(
-      "6\n1\n2\n3\n3\n"
-      "1 1.0 1.1\n5 3 6 4\n"
-      "2 2.0 2.2\n3 1 4 2\n"
-      "3 3.0 3.3\n1 5 2 6\n");
-  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 1, {3, 5}, {2, 3}) +
-                               Slot(3, 1, {1, 5}, {2, 1}) + Slot(5, 1, {1, 3}, {3, 1}));
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{2, 2, 2, 2, 2, 2}));
-  EXPECT_EQ(FNC::nentries, 12);
-
-  FNC set;
-  set.ExpandPatterns();
-  // Atom 2 (the first atom of molecule 2) pairs with atoms 4 and 6.
-  EXPECT_EQ(set.neighbours, (std::vector<int>{2, 4, 3, 5, 0, 4, 1, 5, 0, 2, 1, 3}));
-  EXPECT_EQ(set.constrainttype, (std::vector<int>{1, 2, 1, 2, 1, 0, 1, 0, 2, 0, 2, 0}));
-}
-
-TEST(PatternsTest, OnlyConstrainedAtomsOfAMoleculeArePrinted) {
-  ConsoleCapture console;
-  Assemble("10\n1\n2\n5\n1\n1 1.0 1.2\n4 2 9 7\n");
-  EXPECT_EQ(console.out(),
-            PatternHeader() + Slot(2, 5, {4}, {1}) + Slot(4, 5, {2}, {1}) + Unconstrained(6));
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{0, 1, 0, 1, 0, 0, 1, 0, 1, 0}));
-  EXPECT_EQ(FNC::nentries, 4);
+// The printout of the patterns, the neighbour count of every atom, and the
+// constraint set after the expansion (0-based): row i is atom i, its entries
+// follow those of the rows before it.
+TEST(PatternsTest, PrintoutCountsAndExpansion) {
+  struct Case {
+    const char* what;
+    std::string pair_list;
+    std::string printout;
+    std::vector<int> ncoord, neighbours, kinds;
+  };
+  const Case cases[] = {
+      {"worked example",
+       kWorkedExample,
+       kWorkedPattern,
+       {1, 1, 2, 2, 1, 1},
+       {2, 3, 0, 4, 1, 5, 2, 3},
+       {0, 0, 0, 1, 0, 1, 1, 1}},
+      {"atom that no pattern reaches",
+       "7" + kWorkedExample.substr(1),
+       kWorkedPattern + UnconstrainedText(1),
+       {1, 1, 2, 2, 1, 1, 0},
+       {2, 3, 0, 4, 1, 5, 2, 3},
+       {0, 0, 0, 1, 0, 1, 1, 1}},
+      // Pairs (5,3) kind 1, (3,1) kind 2, (1,5) kind 3 open the slots as 5, 3,
+      // 1 with the neighbours 5:[3/1, 1/3], 3:[5/1, 1/2], 1:[3/2, 5/3]
+      // (neighbour/kind). Ordered, the slots read 1, 3, 5, each neighbour row
+      // by index with its kind; atom 2 (molecule 2's first) pairs with 4 and 6.
+      {"slots and neighbours ordered by index",
+       "6\n1\n2\n3\n3\n1 1.0 1.1\n5 3 6 4\n2 2.0 2.2\n3 1 4 2\n3 3.0 3.3\n1 5 2 6\n",
+       PatternHeader() + PatternSlot(1, 1, {3, 5}, {2, 3}) + PatternSlot(3, 1, {1, 5}, {2, 1}) +
+           PatternSlot(5, 1, {1, 3}, {3, 1}),
+       {2, 2, 2, 2, 2, 2},
+       {2, 4, 3, 5, 0, 4, 1, 5, 0, 2, 1, 3},
+       {1, 2, 1, 2, 1, 0, 1, 0, 2, 0, 2, 0}},
+      {"only constrained atoms are printed",
+       "10\n1\n2\n5\n1\n1 1.0 1.2\n4 2 9 7\n",
+       PatternHeader() + PatternSlot(2, 5, {4}, {1}) + PatternSlot(4, 5, {2}, {1}) +
+           UnconstrainedText(6),
+       {0, 1, 0, 1, 0, 0, 1, 0, 1, 0},
+       {3, 1, 8, 6},
+       {0, 0, 0, 0}},
+      // The first type has no molecules: its pattern is printed but reaches no
+      // atom, so it cannot clash with the second type's atoms 1 and 2.
+      {"type without molecules",
+       "3\n2\n0 1\n2 2\n1 1\n1 1.0 1.2\n1 2 3 4\n1\n1 2 2 3\n",
+       PatternHeader() + PatternSlot(1, 2, {2}, {1}) + PatternSlot(2, 2, {1}, {1}) +
+           PatternHeader() + PatternSlot(1, 1, {2}, {1}) + PatternSlot(2, 1, {1}, {1}) +
+           UnconstrainedText(1),
+       {1, 1, 0},
+       {1, 0},
+       {0, 0}},
+      {"pair listed twice",
+       "4\n1\n2\n2\n2\n1 1.0 1.2\n1 2 3 4\n1\n1 2 3 4\n",
+       PatternHeader() + PatternSlot(1, 2, {2, 2}, {1, 1}) + PatternSlot(2, 2, {1, 1}, {1, 1}),
+       {2, 2, 2, 2},
+       {1, 1, 0, 0, 3, 3, 2, 2},
+       {0, 0, 0, 0, 0, 0, 0, 0}},
+      {"no molecule types", "4\n0\n\n\n\n", UnconstrainedText(4), {0, 0, 0, 0}, {}, {}},
+      {"a single atom", "1\n0\n\n\n\n", UnconstrainedText(1), {0}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConsoleCapture console;
+    Assemble(c.pair_list);
+    EXPECT_EQ(console.out(), c.printout);
+    EXPECT_EQ(FNC::ncoord, c.ncoord);
+    EXPECT_EQ(FNC::nentries, static_cast<int>(c.neighbours.size()));
+    FNC set;
+    set.ExpandPatterns();
+    std::vector<int> rows(c.ncoord.size()), starts(c.ncoord.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    std::exclusive_scan(c.ncoord.begin(), c.ncoord.end(), starts.begin(), 0);
+    EXPECT_EQ(set.centralindex, rows);
+    EXPECT_EQ(set.liststart, starts);
+    EXPECT_EQ(set.neighbours, c.neighbours);
+    EXPECT_EQ(set.constrainttype, c.kinds);
+    // Without any pair no kind is named, which the constructor notes.
+    EXPECT_EQ(
+        console.out(),
+        c.printout +
+            (c.neighbours.empty() ? "\n****WARNING****\nFNC constructor\nThere are no coordination "
+                                    "constraints, or nconstraints was not initialised!\n"
+                                  : "") +
+            "FNC object is created\n");
+    EXPECT_EQ(console.err(), "");
+  }
 }
 
 // Central atom 1 moves by 1, its neighbour 5325 by 2: in the second molecule
@@ -132,8 +132,8 @@ TEST(PatternsTest, OnlyConstrainedAtomsOfAMoleculeArePrinted) {
 TEST(PatternsTest, EachNeighbourMovesByItsOwnStep) {
   ConsoleCapture console;
   Assemble("5327\n1\n2\n2\n1\n1 1.0 1.2\n1 5325 2 5327\n");
-  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 1, {5325}, {1}) + Slot(5325, 2, {1}, {1}) +
-                               Unconstrained(5327 - 4));
+  EXPECT_EQ(console.out(), PatternHeader() + PatternSlot(1, 1, {5325}, {1}) +
+                               PatternSlot(5325, 2, {1}, {1}) + UnconstrainedText(5327 - 4));
   EXPECT_EQ(FNC::nentries, 4);
 
   FNC set;
@@ -152,99 +152,11 @@ TEST(PatternsTest, EachNeighbourMovesByItsOwnStep) {
   EXPECT_EQ(FNC::ncoord[5325], 0);
 }
 
-// The first type has no molecules: its pattern is printed but reaches no
-// atom, so it cannot clash with the second type's atoms 1 and 2.
-TEST(PatternsTest, TypeWithoutMoleculesAddsNothing) {
-  ConsoleCapture console;
-  Assemble(
-      "3\n2\n0 1\n2 2\n1 1\n"
-      "1 1.0 1.2\n1 2 3 4\n"
-      "1\n1 2 2 3\n");
-  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 2, {2}, {1}) + Slot(2, 2, {1}, {1}) +
-                               PatternHeader() + Slot(1, 1, {2}, {1}) + Slot(2, 1, {1}, {1}) +
-                               Unconstrained(1));
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{1, 1, 0}));
-  EXPECT_EQ(FNC::nentries, 2);
-
-  FNC set;
-  set.ExpandPatterns();
-  EXPECT_EQ(set.liststart, (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(set.neighbours, (std::vector<int>{1, 0}));
-  EXPECT_EQ(set.constrainttype, (std::vector<int>{0, 0}));
-}
-
-TEST(PatternsTest, PairListedTwiceEntersItsNeighboursTwice) {
-  ConsoleCapture console;
-  Assemble(
-      "4\n1\n2\n2\n2\n"
-      "1 1.0 1.2\n1 2 3 4\n"
-      "1\n1 2 3 4\n");
-  EXPECT_EQ(console.out(),
-            PatternHeader() + Slot(1, 2, {2, 2}, {1, 1}) + Slot(2, 2, {1, 1}, {1, 1}));
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{2, 2, 2, 2}));
-  EXPECT_EQ(FNC::nentries, 8);
-
-  FNC set;
-  set.ExpandPatterns();
-  EXPECT_EQ(set.liststart, (std::vector<int>{0, 2, 4, 6}));
-  EXPECT_EQ(set.neighbours, (std::vector<int>{1, 1, 0, 0, 3, 3, 2, 2}));
-  EXPECT_EQ(set.constrainttype, (std::vector<int>(8, 0)));
-}
-
-TEST(PatternsTest, NoMoleculeTypesLeavesEveryAtomUnconstrained) {
-  ConsoleCapture console;
-  Assemble("4\n0\n\n\n\n");
-  EXPECT_EQ(console.out(), Unconstrained(4));
-  EXPECT_EQ(FNC::ncoord, (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(FNC::nentries, 0);
-
-  FNC set;
-  set.ExpandPatterns();
-  EXPECT_EQ(set.liststart, (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(set.centralindex, (std::vector<int>{0, 1, 2, 3}));
-  EXPECT_TRUE(set.neighbours.empty());
-}
-
-TEST(PatternsTest, SingleAtomWithoutPatterns) {
-  ConsoleCapture console;
-  Assemble("1\n0\n\n\n\n");
-  EXPECT_EQ(console.out(), Unconstrained(1));
-  FNC set;
-  set.ExpandPatterns();
-  EXPECT_EQ(set.liststart, (std::vector<int>{0}));
-  EXPECT_EQ(set.centralindex, (std::vector<int>{0}));
-  EXPECT_TRUE(set.neighbours.empty());
-  EXPECT_TRUE(set.constrainttype.empty());
-}
-
-// Independent model of the exchange order of the gap sort: gaps n*0.78,
-// *0.78 again (the factor keeps its fraction), truncated, one pass each, then
-// gap-1 passes while the last pass exchanged something. With `extra_passes`
-// false only the fixed sequence runs. Returns the original positions in their
-// final order.
-std::vector<int> GapSortOrder(const std::vector<int>& keys, bool extra_passes = true) {
-  const int n = static_cast<int>(keys.size());
-  std::vector<std::pair<int, int>> items;
-  for (int i = 0; i < n; ++i) items.emplace_back(keys[i], i);
-  const auto pass = [&items, n](int gap) {
-    bool exchanged = false;
-    for (int i = 0; i + gap < n; ++i) {
-      if (items[i].first > items[i + gap].first) {
-        std::swap(items[i], items[i + gap]);
-        exchanged = true;
-      }
-    }
-    return exchanged;
-  };
-  bool exchanged = false;
-  double x = n * 0.78;
-  for (int gap = static_cast<int>(x); gap > 0; gap = static_cast<int>(x)) {
-    exchanged = pass(gap);
-    x *= 0.78;
-  }
-  while (extra_passes && exchanged) exchanged = pass(1);
-  std::vector<int> order;
-  for (const auto& item : items) order.push_back(item.second);
+// The positions of `keys` in the order that the gap sort's exchanges leave.
+std::vector<int> GapSortOrder(const std::vector<int>& keys, bool finish = true) {
+  std::vector<int> order(keys.size());
+  std::iota(order.begin(), order.end(), 0);
+  ApplyExchanges(RunGapSortModel(keys, finish).exchanges, order);
   return order;
 }
 
@@ -255,54 +167,40 @@ TEST(PatternsTest, EqualNeighboursKeepTheGapSortExchangeOrder) {
   const std::vector<int> partners = {3, 3, 2, 3, 2, 2, 3, 2};
   std::string pair_list = "3\n1\n1\n3\n8\n";
   for (std::size_t k = 0; k < partners.size(); ++k) {
-    const int kind = static_cast<int>(k) + 1;
+    const std::string kind = std::to_string(k + 1);
     const int partner = partners[k];
-    pair_list += std::to_string(kind) + " " + std::to_string(kind) + ".0 " + std::to_string(kind) +
-                 ".5\n1 " + std::to_string(partner) + " 4 " + std::to_string(partner + 3) + "\n";
+    pair_list += kind + " " + kind + ".0 " + kind + ".5\n1 " + std::to_string(partner) + " 4 " +
+                 std::to_string(partner + 3) + "\n";
   }
-
-  std::vector<int> sorted_partners;
-  std::vector<int> kinds_of_atom_1;
+  std::vector<long> sorted_partners, kinds_of_atom_1;
   for (const int position : GapSortOrder(partners)) {
     sorted_partners.push_back(partners[position]);
     kinds_of_atom_1.push_back(position + 1);
   }
   // Worked out separately from the gaps 6, 4, 3, 2, 2, 1, 1, 1.
-  ASSERT_EQ(kinds_of_atom_1, (std::vector<int>{5, 8, 3, 6, 1, 4, 7, 2}));
-  ASSERT_EQ(sorted_partners, (std::vector<int>{2, 2, 2, 2, 3, 3, 3, 3}));
+  ASSERT_EQ(kinds_of_atom_1, (std::vector<long>{5, 8, 3, 6, 1, 4, 7, 2}));
+  ASSERT_EQ(sorted_partners, (std::vector<long>{2, 2, 2, 2, 3, 3, 3, 3}));
 
   ConsoleCapture console;
   Assemble(pair_list);
   // Atoms 2 and 3 have only atom 1 as neighbour: nothing moves, file order.
-  EXPECT_EQ(console.out(), PatternHeader() + Slot(1, 3, sorted_partners, kinds_of_atom_1) +
-                               Slot(2, 3, {1, 1, 1, 1}, {3, 5, 6, 8}) +
-                               Slot(3, 3, {1, 1, 1, 1}, {1, 2, 4, 7}));
-
+  EXPECT_EQ(console.out(), PatternHeader() + PatternSlot(1, 3, sorted_partners, kinds_of_atom_1) +
+                               PatternSlot(2, 3, {1, 1, 1, 1}, {3, 5, 6, 8}) +
+                               PatternSlot(3, 3, {1, 1, 1, 1}, {1, 2, 4, 7}));
   FNC set;
   set.ExpandPatterns();
-  std::vector<int> kinds(set.constrainttype.begin(), set.constrainttype.begin() + 8);
-  for (int& kind : kinds) ++kind;
+  std::vector<long> kinds(set.constrainttype.begin(), set.constrainttype.begin() + 8);
+  for (long& kind : kinds) ++kind;
   EXPECT_EQ(kinds, kinds_of_atom_1);
-}
-
-// Deterministic shuffle of 1 .. n, for an order that the fixed gap sequence
-// alone leaves unsorted.
-std::vector<int> ShuffledAtoms(int n, std::uint32_t seed) {
-  std::vector<int> atoms;
-  for (int i = 1; i <= n; ++i) atoms.push_back(i);
-  std::uint64_t state = seed;
-  for (int i = n - 1; i > 0; --i) {
-    state = (state * 1103515245u + 12345u) % 2147483648u;
-    std::swap(atoms[i], atoms[state % static_cast<std::uint64_t>(i + 1)]);
-  }
-  return atoms;
 }
 
 // 46 central atoms opened in an order that the fixed gap sequence does not
 // sort; the printed pattern must still list them in ascending order.
 TEST(PatternsTest, ManySlotsAreFullyOrdered) {
   const int n = 46;
-  const std::vector<int> opening = ShuffledAtoms(n, 512);
+  std::vector<int> opening(n);
+  std::iota(opening.begin(), opening.end(), 1);
+  Lcg(40).Shuffle(opening);
   std::vector<int> after_fixed_sequence;
   for (const int position : GapSortOrder(opening, false)) {
     after_fixed_sequence.push_back(opening[position]);
@@ -312,7 +210,7 @@ TEST(PatternsTest, ManySlotsAreFullyOrdered) {
   // Atoms opening[2p] and opening[2p+1] form pair p; molecule 2 is 46 further on.
   std::string pair_list =
       std::to_string(2 * n) + "\n1\n2\n" + std::to_string(n) + "\n" + std::to_string(n / 2) + "\n";
-  std::vector<int> partner(n + 1);
+  std::vector<long> partner(n + 1);
   for (int p = 0; p < n / 2; ++p) {
     const int a = opening[2 * p];
     const int b = opening[2 * p + 1];
@@ -322,7 +220,7 @@ TEST(PatternsTest, ManySlotsAreFullyOrdered) {
                  " " + std::to_string(a + n) + " " + std::to_string(b + n) + "\n";
   }
   std::string expected = PatternHeader();
-  for (int atom = 1; atom <= n; ++atom) expected += Slot(atom, n, {partner[atom]}, {1});
+  for (int atom = 1; atom <= n; ++atom) expected += PatternSlot(atom, n, {partner[atom]}, {1});
 
   ConsoleCapture console;
   Assemble(pair_list);
@@ -357,7 +255,7 @@ const std::vector<Failure> kFailures = {
     // The first type is fine and printed; the second names a third atom.
     {"too many atoms in the second type",
      "20\n2\n1 1\n2 2\n1 2\n1 1.0 1.2\n1 2 1 2\n1\n5 6 5 6\n1\n6 7 6 7\n",
-     PatternHeader() + Slot(1, 0, {2}, {1}) + Slot(2, 0, {1}, {1}) +
+     PatternHeader() + PatternSlot(1, 0, {2}, {1}) + PatternSlot(2, 0, {1}, {1}) +
          "ERROR! There seems to be more different atom indices given for the 2 molecule\n"
          "(index start with 1) than the number of atoms in the molecule, which is 2\n"
          "Check the parameter file! Cannot continue, exiting...\n"},
@@ -367,40 +265,40 @@ const std::vector<Failure> kFailures = {
      "(index start with 1) than the number of atoms in the molecule, which is 2\n"
      "Check the parameter file! Cannot continue, exiting...\n"},
     {"index beyond the atoms", "5\n1\n2\n3\n2\n1 1.0 1.2\n1 3 2 4\n2 1.4 1.6\n3 5 4 6\n",
-     WorkedExamplePattern() + "Error! The index of atom 6 is greater,than the total number of "
-                              "atoms (5)\n"},
+     kWorkedPattern + "Error! The index of atom 6 is greater,than the total number of "
+                      "atoms (5)\n"},
     // Atom 1 moves by 10 and atom 3 by 6: in the second molecule both lie
     // beyond 8 atoms, and atom 1's slot comes first in the loop.
     {"first index beyond the atoms in loop order", "8\n1\n2\n3\n1\n1 1.0 1.2\n1 3 11 9\n",
-     PatternHeader() + Slot(1, 10, {3}, {1}) + Slot(3, 6, {1}, {1}) +
+     PatternHeader() + PatternSlot(1, 10, {3}, {1}) + PatternSlot(3, 6, {1}, {1}) +
          "Error! The index of atom 11 is greater,than the total number of atoms (8)\n"},
     {"huge index step", "10\n1\n2\n2\n1\n1 1.0 1.2\n5 6 2147483647 7\n",
-     PatternHeader() + Slot(5, 2147483642, {6}, {1}) + Slot(6, 1, {5}, {1}) +
+     PatternHeader() + PatternSlot(5, 2147483642, {6}, {1}) + PatternSlot(6, 1, {5}, {1}) +
          "Error! The index of atom 2147483647 is greater,than the total number of atoms (10)\n"},
     {"huge molecule count", "10\n1\n2147483647\n2\n1\n1 1.0 1.2\n1 2 2 3\n",
-     PatternHeader() + Slot(1, 1, {2}, {1}) + Slot(2, 1, {1}, {1}) +
+     PatternHeader() + PatternSlot(1, 1, {2}, {1}) + PatternSlot(2, 1, {1}, {1}) +
          "Error! The index of atom 11 is greater,than the total number of atoms (10)\n"},
     {"negative step reaches below 1", "4\n1\n2\n2\n1\n1 1.0 1.2\n1 2 -1 0\n",
-     PatternHeader() + Slot(1, -2, {2}, {1}) + Slot(2, -2, {1}, {1}) +
+     PatternHeader() + PatternSlot(1, -2, {2}, {1}) + PatternSlot(2, -2, {1}, {1}) +
          "Error! The index of atom -1 is less than 1\n"},
     {"most negative step", "20\n1\n2\n2\n1\n1 1.0 1.2\n10 11 -2147483638 12\n",
-     PatternHeader() + Slot(10, -2147483647 - 1, {11}, {1}) + Slot(11, 1, {10}, {1}) +
+     PatternHeader() + PatternSlot(10, -2147483647 - 1, {11}, {1}) + PatternSlot(11, 1, {10}, {1}) +
          "Error! The index of atom -2147483638 is less than 1\n"},
     {"index 0 in the file", "4\n1\n2\n2\n1\n1 1.0 1.2\n0 1 2 3\n",
-     PatternHeader() + Slot(0, 2, {1}, {1}) + Slot(1, 2, {0}, {1}) +
+     PatternHeader() + PatternSlot(0, 2, {1}, {1}) + PatternSlot(1, 2, {0}, {1}) +
          "Error! The index of atom 0 is less than 1\n"},
     // Type 1 covers atoms 1 to 4. Type 2 has atom 4 (step 1) and atom 7
     // (step -4): it reaches 4 first, then 3; the lowest shared atom is 3.
     {"overlap of two types", "10\n2\n2 2\n2 2\n1 1\n1 1.0 1.2\n1 2 3 4\n1\n4 7 5 3\n",
-     PatternHeader() + Slot(1, 2, {2}, {1}) + Slot(2, 2, {1}, {1}) + PatternHeader() +
-         Slot(4, 1, {7}, {1}) + Slot(7, -4, {4}, {1}) +
+     PatternHeader() + PatternSlot(1, 2, {2}, {1}) + PatternSlot(2, 2, {1}, {1}) + PatternHeader() +
+         PatternSlot(4, 1, {7}, {1}) + PatternSlot(7, -4, {4}, {1}) +
          "Error! More fnc constraint was specified for the same atom (3!\n"
          "Most probably the atom indices overlap betwwen two different molecule type! Cannot "
          "proceed, exiting...\n"},
     // An atom paired with itself opens two slots for itself and so reaches
     // itself twice.
     {"atom paired with itself", "4\n1\n2\n2\n1\n1 1.0 1.2\n1 1 3 3\n",
-     PatternHeader() + Slot(1, 2, {1}, {1}) + Slot(1, 2, {1}, {1}) +
+     PatternHeader() + PatternSlot(1, 2, {1}, {1}) + PatternSlot(1, 2, {1}, {1}) +
          "Error! More fnc constraint was specified for the same atom (1!\n"
          "Most probably the atom indices overlap betwwen two different molecule type! Cannot "
          "proceed, exiting...\n"},
@@ -418,7 +316,7 @@ TEST(PatternsTest, ErrorsPrintTheirLinesAndStop) {
     ASSERT_EQ(FNC::GetFNCParams2(in), 1);
     EXPECT_FATAL_STOP(FNC::AssemblePatterns());
     EXPECT_EQ(console.out(), failure.out);
-    EXPECT_EQ(console.err(), kStop);
+    EXPECT_EQ(console.err(), kQuit);
   }
 }
 

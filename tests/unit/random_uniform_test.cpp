@@ -7,21 +7,15 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include "support/models.hpp"
 #include "support/text.hpp"
 
 namespace {
 
+using testing_support::Bits;
 using testing_support::Printf;
 using testing_support::ReferenceUniform;
-
-std::uint64_t Bits(double value) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 // Runs both generators side by side; the reference must have been started
 // the same way. Every draw must also lie in (0, 0.99999988] and leave a

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <iomanip>
 #include <limits>
 #include <random>
@@ -15,13 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "support/text.hpp"
+
 namespace {
 
-double FromBits(std::uint64_t bits) {
-  double value = 0;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+using testing_support::FromBits;
+using testing_support::Printf;
 
 std::string Fixed(double value, int decimals) {
   char text[400];
@@ -36,12 +34,6 @@ std::string General(double value, int precision) {
 std::string Integer(std::int64_t value) {
   char text[400];
   return std::string(text, FormatInteger(text, value));
-}
-
-std::string Printf(const char* format, int digits, double value) {
-  char text[512];
-  const int length = std::snprintf(text, sizeof text, format, digits, value);
-  return std::string(text, static_cast<std::size_t>(length));
 }
 
 // Counts mismatches instead of failing on each, so that a systematic fault
@@ -74,7 +66,7 @@ void CheckFixedBothSigns(Mismatches& mismatches, double value) {
 
 // Values whose decimal expansion ends exactly on a half at the first dropped
 // digit: k + j / 2^(d+1) with j odd has d+1 decimals and its last one is 5.
-TEST(FormatFixed, ExactTiesRoundAsPrintfDoes) {
+TEST(FormatFixed, TiesAndCarriesRoundAsPrintfDoes) {
   Mismatches mismatches;
   for (const int decimals : {0, 1, 2, 3, 6, 15}) {
     const double step = std::ldexp(1.0, -(decimals + 1));
@@ -106,6 +98,46 @@ TEST(FormatFixed, ExactTiesRoundAsPrintfDoes) {
   EXPECT_EQ(Fixed(-0.5, 0), "-0");
   EXPECT_EQ(Fixed(0.0078125, 6), "0.007812");
   EXPECT_EQ(Fixed(0.0234375, 6), "0.023438");
+
+  // Values that round to the next unit, at every number of decimals.
+  const double values[] = {
+      0.9999999999999999, 9.9999995,           99.9999995,         0.9999995,
+      0.99999949,         0.99999951,          999999.9999995,     0.9999999999999995,
+      9.999999999999999,  0.49999999999999994, 0.5000000000000001, 1.0000005,
+      2.0000005};
+  for (const double value : values) {
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+      CheckFixed(mismatches, value, decimals);
+      CheckFixed(mismatches, -value, decimals);
+    }
+  }
+  // Neighbours of the values 10^k - 0.5 * 10^-d, where the rounding carries
+  // through every digit.
+  for (const int decimals : {6, 15}) {
+    for (int k = -5; k <= 15; ++k) {
+      double value = std::pow(10.0, k) - 0.5 * std::pow(10.0, -decimals);
+      for (int step = 0; step < 8; ++step) value = std::nextafter(value, 0.0);
+      for (int step = 0; step < 16; ++step) {
+        CheckFixed(mismatches, value, decimals);
+        CheckFixed(mismatches, -value, decimals);
+        value = std::nextafter(value, 1e300);
+      }
+    }
+  }
+  // Around 2^53, where the doubles become whole numbers.
+  double value = 0x1p53;
+  for (int step = 0; step < 200; ++step) value = std::nextafter(value, 0.0);
+  for (int step = 0; step < 400; ++step) {
+    for (int decimals = 0; decimals <= 17; ++decimals) {
+      CheckFixed(mismatches, value, decimals);
+      CheckFixed(mismatches, -value, decimals);
+    }
+    value = std::nextafter(value, 1e300);
+  }
+  for (const double v : {0x1p53 - 0.5, 0x1p53 - 1.5, 0x1p53 - 1.0, 0x1p53 + 2.0, 0x1p52 + 0.5,
+                         0x1p52 - 0.25, 0x1p52 - 0.75}) {
+    CheckFixedBothSigns(mismatches, v);
+  }
 }
 
 TEST(FormatFixed, HandPickedValues) {
@@ -139,52 +171,6 @@ TEST(FormatFixed, HandPickedValues) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Fixed(c.value, c.decimals), c.text) << c.value << " with " << c.decimals;
-  }
-}
-
-TEST(FormatFixed, ValuesRoundingToTheNextUnit) {
-  Mismatches mismatches;
-  const double values[] = {
-      0.9999999999999999, 9.9999995,           99.9999995,         0.9999995,
-      0.99999949,         0.99999951,          999999.9999995,     0.9999999999999995,
-      9.999999999999999,  0.49999999999999994, 0.5000000000000001, 1.0000005,
-      2.0000005};
-  for (const double value : values) {
-    for (int decimals = 0; decimals <= 17; ++decimals) {
-      CheckFixed(mismatches, value, decimals);
-      CheckFixed(mismatches, -value, decimals);
-    }
-  }
-  // Neighbours of the values 10^k - 0.5 * 10^-d, where the rounding carries
-  // through every digit.
-  for (const int decimals : {6, 15}) {
-    for (int k = -5; k <= 15; ++k) {
-      double value = std::pow(10.0, k) - 0.5 * std::pow(10.0, -decimals);
-      for (int step = 0; step < 8; ++step) value = std::nextafter(value, 0.0);
-      for (int step = 0; step < 16; ++step) {
-        CheckFixed(mismatches, value, decimals);
-        CheckFixed(mismatches, -value, decimals);
-        value = std::nextafter(value, 1e300);
-      }
-    }
-  }
-}
-
-TEST(FormatFixed, AroundTwoToTheFiftyThird) {
-  Mismatches mismatches;
-  const double limit = 0x1p53;
-  double value = limit;
-  for (int step = 0; step < 200; ++step) value = std::nextafter(value, 0.0);
-  for (int step = 0; step < 400; ++step) {
-    for (int decimals = 0; decimals <= 17; ++decimals) {
-      CheckFixed(mismatches, value, decimals);
-      CheckFixed(mismatches, -value, decimals);
-    }
-    value = std::nextafter(value, 1e300);
-  }
-  for (const double v : {limit - 0.5, limit - 1.5, limit - 1.0, limit + 2.0, 0x1p52 + 0.5,
-                         0x1p52 - 0.25, 0x1p52 - 0.75}) {
-    CheckFixedBothSigns(mismatches, v);
   }
 }
 
@@ -293,6 +279,7 @@ TEST(FormatGeneral, NotationFollowsTheExponent) {
 }
 
 TEST(FormatInteger, MatchesPrintf) {
+  const std::int64_t min = std::numeric_limits<std::int64_t>::min();
   std::vector<std::int64_t> values = {0,
                                       1,
                                       -1,
@@ -301,9 +288,9 @@ TEST(FormatInteger, MatchesPrintf) {
                                       -10,
                                       2147483647,
                                       -2147483648LL,
-                                      std::numeric_limits<std::int64_t>::max(),
-                                      std::numeric_limits<std::int64_t>::min(),
-                                      std::numeric_limits<std::int64_t>::min() + 1};
+                                      min,
+                                      min + 1,
+                                      std::numeric_limits<std::int64_t>::max()};
   std::int64_t power = 1;
   for (int k = 0; k < 18; ++k) {
     power *= 10;
