@@ -1,5 +1,5 @@
-// The shipped examples' scripts and files (their runs are checked in the
-// mode tests and a golden case), and a check that README.md documents every
+// The shipped examples' scripts (their runs are checked in the mode tests
+// and a golden case), and a check that README.md documents every
 // message the program can print.
 #include <gtest/gtest.h>
 
@@ -21,20 +21,6 @@ using namespace testing_support;
 
 const fs::path kSource(FNCPREP_SOURCE_DIR);
 const fs::path kExamples = kSource / "examples";
-
-TEST(ShellExample, ParameterFileIsTheHelpTextsExample) {
-  TempDir dir;
-  const std::string out = RunIn(dir.path(), FNCPREP_BINARY, "").out;
-  const std::size_t start = out.find(" 8788\t! number of molecules\n");
-  ASSERT_NE(start, std::string::npos);
-  std::size_t end = start;
-  for (int line = 0; line < 7; ++line) {
-    end = out.find('\n', end);
-    ASSERT_NE(end, std::string::npos);
-    ++end;
-  }
-  EXPECT_EQ(ReadFileBytes(kExamples / "shell" / "shell.dat"), out.substr(start, end - start));
-}
 
 TEST(ShellExample, GeneratorIsDeterministicAndTakesItsArguments) {
   TempDir dir;
@@ -141,24 +127,6 @@ std::vector<std::string> Literals(const std::string& code, std::size_t from, std
   return found;
 }
 
-// End of the parenthesised argument list that opens at `open`.
-std::size_t ClosingParen(const std::string& code, std::size_t open) {
-  int depth = 0;
-  for (std::size_t i = open; i < code.size(); ++i) {
-    const char c = code[i];
-    if (c == '"' || c == '\'') {
-      for (++i; i < code.size() && code[i] != c; ++i) {
-        if (code[i] == '\\') ++i;
-      }
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')' && --depth == 0) {
-      return i;
-    }
-  }
-  return code.size();
-}
-
 bool IdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 struct Message {
@@ -204,7 +172,7 @@ std::vector<Message> ConsoleMessages() {
              at = code.find(call + "(", at + 1)) {
           if (at > 0 && IdentifierChar(code[at - 1])) continue;
           const std::size_t open = at + call.size();
-          const auto literals = Literals(code, open, ClosingParen(code, open));
+          const auto literals = Literals(code, open, code.find(';', open));
           if (call == "WithMemoryGuard") {
             if (!literals.empty()) add(literals.front() + " - not enough memory!", where);
           } else {

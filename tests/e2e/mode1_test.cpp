@@ -265,6 +265,11 @@ TEST(Mode1, ShellExampleGrowsTwelveNeighboursAroundEveryLatticeAtom) {
   EXPECT_EQ(incfg.substr(0, header.size()), header);
 
   const auto r = RunMode1(dir.path(), "shell", 1);
+  // The parameter file is the help text's example, seven lines long.
+  const std::string dat = ReadFileBytes(dir.path() / "shell.dat");
+  EXPECT_EQ(SplitLines(dat).size(), 7u);
+  EXPECT_EQ(dat.rfind(" 8788\t! number of molecules\n", 0), 0u);
+  EXPECT_NE(r.run.out.find("\n" + dat), std::string::npos) << "shell.dat is not in the help text";
   // Lattice points in box units, centred on the origin, all distinct.
   ASSERT_EQ(r.input.size(), 3u * 8788u);
   for (const double c : r.input) {
