@@ -2,6 +2,7 @@
 // control characters, and the program's fixed console texts.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -55,6 +56,19 @@ inline double FromBits(std::uint64_t bits) {
   double value = 0;
   std::memcpy(&value, &bits, sizeof value);
   return value;
+}
+
+// The first `count` values separated by commas; doubles in the shortest
+// form that reads back exactly.
+template <class T>
+std::string List(const std::vector<T>& values, std::size_t count = SIZE_MAX) {
+  std::string text;
+  char number[40];
+  for (std::size_t i = 0; i < count && i < values.size(); ++i) {
+    if (i > 0) text += ',';
+    text.append(number, std::to_chars(number, number + sizeof number, values[i]).ptr);
+  }
+  return text;
 }
 
 // Control characters and non-ASCII bytes made visible for a failure message.

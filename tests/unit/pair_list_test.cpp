@@ -37,37 +37,65 @@ constexpr const char* kTwoTypes =
     "1 9.5 9.75 ! kind 1 again: these numbers are comment\n"
     "16 17 18 19\n";
 
-TEST(PairListTest, FillsEveryMemberOfTheTable) {
-  ConsoleCapture console;
-  std::istringstream in(kTwoTypes);
-  EXPECT_EQ(FNC::GetFNCParams2(in), 1);
+// Everything the reader stores, on one line: the atoms, the molecule types
+// with their molecules, sizes and pair counts, the largest size, each pair
+// record's kind, the kinds named with their uses and windows, and each pair's
+// atoms in the first molecule and index steps.
+std::string State() {
+  const auto all = static_cast<std::size_t>(FNC::npairs);
+  const auto kinds = static_cast<std::size_t>(FNC::nconstraints);
+  return "atoms=" + std::to_string(FNC::natoms) + " types=" + std::to_string(FNC::nmoltypes) +
+         " nmol=" + List(FNC::nmol, all) + " size=" + List(FNC::molsize, all) +
+         " pairs=" + List(FNC::molpairs, all) + " max=" + std::to_string(FNC::maxmolsize) +
+         " npairs=" + std::to_string(FNC::npairs) + " kind=" + List(FNC::pairtype, all) +
+         " kinds=" + std::to_string(FNC::nconstraints) + " uses=" + List(FNC::typeuses, kinds) +
+         " rmin=" + List(FNC::rmin, kinds) + " rmax=" + List(FNC::rmax, kinds) +
+         " first=" + List(FNC::pairfirst, all) + " second=" + List(FNC::pairsecond, all) +
+         " steps=" + List(FNC::firstoffset, all) + "/" + List(FNC::secondoffset, all);
+}
 
-  EXPECT_EQ(FNC::natoms, 100);
-  EXPECT_EQ(FNC::nmoltypes, 2);
-  EXPECT_EQ(FNC::nmol, (std::vector<int>{3, 4}));
-  EXPECT_EQ(FNC::molsize, (std::vector<int>{5, 2}));
-  EXPECT_EQ(FNC::maxmolsize, 5);
-  EXPECT_EQ(FNC::molpairs, (std::vector<int>{2, 1}));
-  EXPECT_EQ(FNC::npairs, 3);
-  EXPECT_EQ(FNC::pairtype, (std::vector<int>{1, 2, 1}));
-  EXPECT_EQ(FNC::nconstraints, 2);
-  ASSERT_GE(FNC::typeuses.size(), 2u);
-  EXPECT_EQ(FNC::typeuses[0], 2);
-  EXPECT_EQ(FNC::typeuses[1], 1);
-  ASSERT_GE(FNC::rmin.size(), 2u);
-  ASSERT_GE(FNC::rmax.size(), 2u);
-  EXPECT_DOUBLE_EQ(FNC::rmin[0], 1.47);
-  EXPECT_DOUBLE_EQ(FNC::rmax[0], 1.59);
-  EXPECT_DOUBLE_EQ(FNC::rmin[1], 1.05);
-  EXPECT_DOUBLE_EQ(FNC::rmax[1], 1.13);
-  EXPECT_EQ(FNC::pairfirst, (std::vector<int>{1, 2, 16}));
-  EXPECT_EQ(FNC::pairsecond, (std::vector<int>{2, 4, 17}));
-  EXPECT_EQ(FNC::firstoffset, (std::vector<int>{5, 5, 2}));
-  EXPECT_EQ(FNC::secondoffset, (std::vector<int>{5, 5, 2}));
-
-  // A successful read says nothing.
-  EXPECT_EQ(console.out(), "");
-  EXPECT_EQ(console.err(), "");
+TEST(PairListTest, StoresEveryRecord) {
+  const std::string records = "6\n1\n2\n3\n2\n1 1.0 1.2\n1 3 2 4\n2 1.4 1.6\n3 5 4 6";
+  const std::string last_state =
+      "atoms=6 types=1 nmol=2 size=3 pairs=2 max=3 npairs=2 kind=1,2 kinds=2 uses=1,1 rmin=1,1.4 "
+      "rmax=1.2,1.6 first=1,3 second=3,5 steps=1,1/1,1";
+  const std::pair<std::string, std::string> cases[] = {
+      {kTwoTypes,
+       "atoms=100 types=2 nmol=3,4 size=5,2 pairs=2,1 max=5 npairs=3 kind=1,2,1 kinds=2 uses=2,1 "
+       "rmin=1.47,1.05 rmax=1.59,1.13 first=1,2,16 second=2,4,17 steps=5,5,2/5,5,2"},
+      // The help text's pair lines: the first atom moves by 1 in both, the
+      // second by 1 and by 2.
+      {" 16060\t\t\t!number of atoms in the configuration\n 1\n 1331\n 12\n 2\n"
+       " 1 1.47 1.59\t\t!constraint index, dmin, dmax\n"
+       " 1 1332 2 1333\t\t!indices of the constrained pair\n 2 1.05 1.13\n 1 5325 2 5327\n",
+       "atoms=16060 types=1 nmol=1331 size=12 pairs=2 max=12 npairs=2 kind=1,2 kinds=2 uses=1,1 "
+       "rmin=1.47,1.05 rmax=1.59,1.13 first=1,1 second=1332,5325 steps=1,1/1,2"},
+      // A later kind line keeps the first window, and its numbers do not
+      // shift the pair line.
+      {"8\n1\n2\n4\n2\n1 1.47 1.59\n1 2 5 6\n1 1.05 1.13\n2 3 6 7\n",
+       "atoms=8 types=1 nmol=2 size=4 pairs=2 max=4 npairs=2 kind=1,1 kinds=1 uses=2 rmin=1.47 "
+       "rmax=1.59 first=1,2 second=2,3 steps=4,4/4,4"},
+      // With no molecule types, the lines of records 3 to 5 are skipped
+      // whatever they hold, and no pair record is read.
+      {"5 ! atoms\n0 ! types\nnot a number\n! comment\nx y z\n",
+       "atoms=5 types=0 nmol= size= pairs= max=0 npairs=0 kind= kinds=0 uses= rmin= rmax= first= "
+       "second= steps=/"},
+      // Nothing is read after the last pair line: the file may end right after
+      // its last number, and anything after it is ignored.
+      {records, last_state},
+      {records + "\n", last_state},
+      {records + "\n!anything\nx y\n", last_state},
+  };
+  for (const auto& [text, state] : cases) {
+    SCOPED_TRACE(text);
+    ConsoleCapture console;
+    std::istringstream in(text);
+    EXPECT_EQ(FNC::GetFNCParams2(in), 1);
+    EXPECT_EQ(State(), state);
+    // A successful read says nothing.
+    EXPECT_EQ(console.out(), "");
+    EXPECT_EQ(console.err(), "");
+  }
 }
 
 TEST(PairListTest, LargestMoleculeSizeNeverFallsBelowItsEarlierValue) {
@@ -76,80 +104,6 @@ TEST(PairListTest, LargestMoleculeSizeNeverFallsBelowItsEarlierValue) {
   std::istringstream in(kTwoTypes);
   FNC::GetFNCParams2(in);
   EXPECT_EQ(FNC::maxmolsize, 9);
-}
-
-// The help text's pair lines: the first atom moves by 1 in both, the second
-// by 1 and by 2.
-TEST(PairListTest, IndexStepsOfTheHelpTextPairs) {
-  ConsoleCapture console;
-  std::istringstream in(
-      " 16060\t\t\t!number of atoms in the configuration\n"
-      " 1\n"
-      " 1331\n"
-      " 12\n"
-      " 2\n"
-      " 1 1.47 1.59\t\t!constraint index, dmin, dmax\n"
-      " 1 1332 2 1333\t\t!indices of the constrained pair\n"
-      " 2 1.05 1.13\n"
-      " 1 5325 2 5327\n");
-  FNC::GetFNCParams2(in);
-  EXPECT_EQ(FNC::pairfirst, (std::vector<int>{1, 1}));
-  EXPECT_EQ(FNC::pairsecond, (std::vector<int>{1332, 5325}));
-  EXPECT_EQ(FNC::firstoffset, (std::vector<int>{1, 1}));
-  EXPECT_EQ(FNC::secondoffset, (std::vector<int>{1, 2}));
-  EXPECT_EQ(console.out(), "");
-}
-
-TEST(PairListTest, LaterKindLineKeepsTheFirstWindow) {
-  ConsoleCapture console;
-  std::istringstream in(
-      "8\n1\n2\n4\n2\n"
-      "1 1.47 1.59\n"
-      "1 2 5 6\n"
-      "1 1.05 1.13\n"
-      "2 3 6 7\n");
-  FNC::GetFNCParams2(in);
-  EXPECT_EQ(FNC::nconstraints, 1);
-  EXPECT_EQ(FNC::typeuses[0], 2);
-  EXPECT_DOUBLE_EQ(FNC::rmin[0], 1.47);
-  EXPECT_DOUBLE_EQ(FNC::rmax[0], 1.59);
-  // The numbers after the repeated kind did not shift the pair line.
-  EXPECT_EQ(FNC::pairfirst, (std::vector<int>{1, 2}));
-  EXPECT_EQ(FNC::pairsecond, (std::vector<int>{2, 3}));
-  EXPECT_EQ(FNC::firstoffset, (std::vector<int>{4, 4}));
-}
-
-// With no molecule types, the lines of records 3 to 5 are skipped whatever
-// they hold, and no pair record is read.
-TEST(PairListTest, NoMoleculeTypesSkipsTheCountLines) {
-  ConsoleCapture console;
-  std::istringstream in("5 ! atoms\n0 ! types\nnot a number\n! comment\nx y z\n");
-  EXPECT_EQ(FNC::GetFNCParams2(in), 1);
-  EXPECT_EQ(FNC::natoms, 5);
-  EXPECT_EQ(FNC::nmoltypes, 0);
-  EXPECT_TRUE(FNC::nmol.empty());
-  EXPECT_TRUE(FNC::molsize.empty());
-  EXPECT_TRUE(FNC::molpairs.empty());
-  EXPECT_EQ(FNC::npairs, 0);
-  EXPECT_EQ(FNC::nconstraints, 0);
-  EXPECT_EQ(console.out(), "");
-  EXPECT_EQ(console.err(), "");
-}
-
-// Nothing is read after the last pair line: the file may end right after its
-// last number, and anything after it is ignored.
-TEST(PairListTest, LastPairLineMayEndTheFile) {
-  const std::string records = "6\n1\n2\n3\n2\n1 1.0 1.2\n1 3 2 4\n2 1.4 1.6\n3 5 4 6";
-  for (const std::string& text : {records, records + "\n", records + "\n!anything\nx y\n"}) {
-    SCOPED_TRACE(text);
-    ConsoleCapture console;
-    std::istringstream in(text);
-    EXPECT_EQ(FNC::GetFNCParams2(in), 1);
-    EXPECT_EQ(FNC::pairsecond, (std::vector<int>{3, 5}));
-    EXPECT_EQ(FNC::secondoffset, (std::vector<int>{1, 1}));
-    EXPECT_EQ(FNC::nconstraints, 2);
-    EXPECT_EQ(console.out(), "");
-  }
 }
 
 struct RefusedFile {

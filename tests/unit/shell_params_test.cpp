@@ -49,14 +49,6 @@ void InputConfiguration(int atoms) {
   SimpleCfg::boxlength = 10;
 }
 
-template <class T>
-std::string List(const std::vector<T>& values) {
-  std::ostringstream text;
-  text.precision(17);
-  for (std::size_t i = 0; i < values.size(); ++i) text << (i ? "," : "") << values[i];
-  return text.str();
-}
-
 // Everything the reader stores and derives, on one line: N, T, the central
 // type (0-based), the counts, radii, atoms per type and type starts, the atom
 // counts of both classes, the entries, the kinds and their windows. Checks on
