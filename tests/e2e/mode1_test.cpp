@@ -163,70 +163,41 @@ std::vector<double> CheckRun(const ShellModel& s, double box, const std::string&
   return coords;
 }
 
-const std::string kResetTo7 =
-    "The number of central atoms in the input *.cfg is 7 which is less than the number of "
-    "molecules in the *.dat file (10).\nThe number of molecules will be reset to 7!\n";
+// Runs mode 1 on `dat` around central atoms of these types (N after any
+// reset in `shells`), checks the run, and finds the clock's second among
+// those of the run that reproduces the .cfg file: the seed is minus it.
+void CheckClockedRun(const char* what, const ShellModel& shells, const std::string& dat,
+                     const std::vector<int>& input_ni, double box, const std::string& rmin_line,
+                     const std::string& rmax_line, const std::string& messages = "") {
+  SCOPED_TRACE(what);
+  TempDir dir;
+  WriteFileBytes(dir.path() / "run.incfg", IncfgText(input_ni, box));
+  WriteFileBytes(dir.path() / "run.dat", dat);
+  const auto r = RunMode1(dir.path(), "run", input_ni.size());
+  CheckRun(shells, box, rmin_line, rmax_line, messages, r);
+  bool reproduced = false;
+  for (std::int64_t second = r.before; second <= r.after && !reproduced; ++second) {
+    reproduced = ExpectedCfg(shells, box, r.input, static_cast<std::int32_t>(-second)) == r.cfg;
+  }
+  EXPECT_TRUE(reproduced) << "no second from " << r.before << " to " << r.after << " fits";
+}
 
 TEST(Mode1, GrownFilesMatchTheModelAndTheClocksSeed) {
-  struct Case {
-    const char* what;
-    ShellModel shells;  // N after any reset
-    std::string dat;
-    std::vector<int> input_ni;
-    double box;
-    std::string rmin_line, rmax_line, messages;
-  };
-  const Case cases[] = {
-      // The bounds are written with the fifteen digits the .cfg file left.
-      {"three types",
-       {5, 0, {0, 2, 3}, {0, 1.23456789012345, 2.5}, {0, 3.14159265358979323, 4.75}},
-       "5\n3\n1\n0 2 3\n0 1.23456789012345 2.5\n0 3.14159265358979323 4.75\n",
-       {5},
-       10,
-       "1.23456789012345    2.5",
-       "3.14159265358979   4.75",
-       ""},
-      // Row j belongs to atom 12 N + j; the input has more atoms, of two types.
-      {"central type after a neighbour type",
-       {10, 1, {12, 0}, {2, 0}, {3, 0}},
-       " 10\n 2\n 2\n 12 0\n 2 0\n 3 0\n",
-       {6, 8},
-       20,
-       "      2",
-       "      3",
-       ""},
-      {"neighbours of the central type",
-       {6, 0, {3, 2}, {1, 4}, {2, 6}},
-       "6\n2\n1\n3 2\n1 4\n2 6\n",
-       {6},
-       10,
-       "      1      4",
-       "      2      6",
-       ""},
-      {"more molecules than central atoms",
-       {7, 0, {0, 2}, {0, 1}, {0, 2}},
-       "10\n2\n1\n0 2\n0 1\n0 2\n",
-       {7},
-       8,
-       "      1",
-       "      2",
-       kResetTo7},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TempDir dir;
-    WriteFileBytes(dir.path() / "run.incfg", IncfgText(c.input_ni, c.box));
-    WriteFileBytes(dir.path() / "run.dat", c.dat);
-    const auto r = RunMode1(dir.path(), "run", c.input_ni.size());
-    CheckRun(c.shells, c.box, c.rmin_line, c.rmax_line, c.messages, r);
-    // With the real clock the seed is minus one of the seconds of the run.
-    bool reproduced = false;
-    for (std::int64_t second = r.before; second <= r.after && !reproduced; ++second) {
-      reproduced =
-          ExpectedCfg(c.shells, c.box, r.input, static_cast<std::int32_t>(-second)) == r.cfg;
-    }
-    EXPECT_TRUE(reproduced) << "no second from " << r.before << " to " << r.after << " fits";
-  }
+  // The bounds are written with the fifteen digits the .cfg file left.
+  CheckClockedRun("three types",
+                  {5, 0, {0, 2, 3}, {0, 1.23456789012345, 2.5}, {0, 3.14159265358979323, 4.75}},
+                  "5\n3\n1\n0 2 3\n0 1.23456789012345 2.5\n0 3.14159265358979323 4.75\n", {5}, 10,
+                  "1.23456789012345    2.5", "3.14159265358979   4.75");
+  // Row j belongs to atom 12 N + j; the input has more atoms, of two types.
+  CheckClockedRun("central type after a neighbour type", {10, 1, {12, 0}, {2, 0}, {3, 0}},
+                  " 10\n 2\n 2\n 12 0\n 2 0\n 3 0\n", {6, 8}, 20, "      2", "      3");
+  CheckClockedRun("neighbours of the central type", {6, 0, {3, 2}, {1, 4}, {2, 6}},
+                  "6\n2\n1\n3 2\n1 4\n2 6\n", {6}, 10, "      1      4", "      2      6");
+  CheckClockedRun("more molecules than central atoms", {7, 0, {0, 2}, {0, 1}, {0, 2}},
+                  "10\n2\n1\n0 2\n0 1\n0 2\n", {7}, 8, "      1", "      2",
+                  "The number of central atoms in the input *.cfg is 7 which is less than the "
+                  "number of molecules in the *.dat file (10).\nThe number of molecules will be "
+                  "reset to 7!\n");
 }
 
 TEST(Mode1, FrozenClockGivesReproducibleFiles) {

@@ -108,76 +108,48 @@ const std::string kExampleFile = kHead + Lines({
                                              "   2",
                                          });
 
-// A file of one row without entries, with these lines 4 to 6.
-std::string OneEmptyRow(const std::string& kinds, const std::string& rmin,
-                        const std::string& rmax) {
-  return kHead + Lines({kinds, rmin, rmax, " ", "      1", " ", "         1         0", "", ""});
-}
-
 TEST(FncWriter, FilesByteForByte) {
-  struct Case {
-    const char* what;
-    std::vector<double> rmin, rmax;
-    std::vector<Row> rows;
-    int precision;  // of the stream written to
-    std::string expected;
-  };
-  const std::vector<Row> empty_row = {{0, {}, {}}};
-  const Case cases[] = {
-      {"worked example", {1.0, 1.4}, {1.2, 1.6}, kExampleRows, 6, kExampleFile},
-      {"no kinds: empty bound lines", {}, {}, empty_row, 6, OneEmptyRow("      0", "", "")},
-      {"row without entries",
-       {2.5},
-       {3.0},
-       {{0, {1}, {0}}, {1, {}, {}}, {2, {1}, {0}}},
-       6,
-       kHead + Lines({"      1", "    2.5", "      3", " ", "      3", " ", "         1         1",
-                      "         2", "   1", "         2         0", "", "", "         3         1",
-                      "         2", "   1"})},
-      // Rows in placement order: the first row belongs to atom 10, and so on.
-      {"rows follow their central atoms",
-       {0.5},
-       {0.75},
-       {{9, {0, 1, 2}, {0, 0, 0}}, {0, {9}, {0}}, {1, {9}, {0}}, {2, {9}, {0}}},
-       6,
-       kHead + Lines({"      1", "    0.5", "   0.75", " ", "      4", " ", "        10         3",
-                      "         1         2         3", "   1   1   1", "         1         1",
-                      "        10", "   1", "         2         1", "        10", "   1",
-                      "         3         1", "        10", "   1"})},
-      // Bounds with the stream's precision; a value wider than its field runs
-      // into the one before it.
-      {"fresh stream",
-       {1.47, 1.0, 0.000012345678},
-       {2.0, 123.456789, 1e-5},
-       empty_row,
-       6,
-       OneEmptyRow("      3", "   1.47      11.23457e-05", "      2123.457  1e-05")},
-      {"after the configuration file",
-       {0.1, 1.0 / 3, 1.47},
-       {1.0, 2.5, 1234567.0},
-       empty_row,
-       15,
-       OneEmptyRow("      3", "    0.10.333333333333333   1.47", "      1    2.51234567")},
-      {"wide values",
-       {1234567.0, -0.0001234},
-       {-1.5, 1e100},
-       empty_row,
-       6,
-       OneEmptyRow("      2", "1.23457e+06-0.0001234", "   -1.5 1e+100")},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+  const auto file = [](const std::vector<double>& rmin, const std::vector<double>& rmax,
+                       const std::vector<Row>& rows, int precision) {
     ConsoleCapture console;
-    EXPECT_EQ(Save(*Build(c.rmin, c.rmax, c.rows), c.precision), c.expected);
+    const auto fnc = Build(rmin, rmax, rows);
+    const std::string text = Save(*fnc, precision);
     EXPECT_EQ(console.err(), "");
-  }
+    return text;
+  };
+  EXPECT_EQ(file({1.0, 1.4}, {1.2, 1.6}, kExampleRows, 6), kExampleFile);
+  // No kinds: empty bound lines.
+  const std::vector<Row> empty_row = {{0, {}, {}}};
+  EXPECT_EQ(file({}, {}, empty_row, 6), kHead + Lines({"      0", "", "", " ", "      1", " ",
+                                                       "         1         0", "", ""}));
+  // A row without entries has two empty lines.
+  EXPECT_EQ(file({2.5}, {3.0}, {{0, {1}, {0}}, {1, {}, {}}, {2, {1}, {0}}}, 6),
+            kHead + Lines({"      1", "    2.5", "      3", " ", "      3", " ",
+                           "         1         1", "         2", "   1", "         2         0", "",
+                           "", "         3         1", "         2", "   1"}));
+  // Rows in placement order: the first row belongs to atom 10, and so on.
+  EXPECT_EQ(file({0.5}, {0.75},
+                 {{9, {0, 1, 2}, {0, 0, 0}}, {0, {9}, {0}}, {1, {9}, {0}}, {2, {9}, {0}}}, 6),
+            kHead + Lines({"      1", "    0.5", "   0.75", " ", "      4", " ",
+                           "        10         3", "         1         2         3", "   1   1   1",
+                           "         1         1", "        10", "   1", "         2         1",
+                           "        10", "   1", "         3         1", "        10", "   1"}));
+  // Bounds with the stream's precision (15 after the configuration file); a
+  // value wider than its field runs into the one before it.
+  const std::string tail = "\n \n      1\n \n         1         0\n\n\n";
+  EXPECT_EQ(file({1.47, 1.0, 0.000012345678}, {2.0, 123.456789, 1e-5}, empty_row, 6),
+            kHead + "      3\n   1.47      11.23457e-05\n      2123.457  1e-05" + tail);
+  EXPECT_EQ(file({0.1, 1.0 / 3, 1.47}, {1.0, 2.5, 1234567.0}, empty_row, 15),
+            kHead + "      3\n    0.10.333333333333333   1.47\n      1    2.51234567" + tail);
+  EXPECT_EQ(file({1234567.0, -0.0001234}, {-1.5, 1e100}, empty_row, 6),
+            kHead + "      2\n1.23457e+06-0.0001234\n   -1.5 1e+100" + tail);
   // The worked example has 27 lines, and the same bytes through a file stream.
   ConsoleCapture console;
   EXPECT_EQ(SplitLines(kExampleFile).size(), 27u);
   TempDir dir;
   {
-    std::ofstream file(dir.path() / "example.fnc", std::ios::out | std::ios::trunc);
-    Example()->rawsave(file);
+    std::ofstream out(dir.path() / "example.fnc", std::ios::out | std::ios::trunc);
+    Example()->rawsave(out);
   }
   EXPECT_EQ(ReadFileBytes(dir.path() / "example.fnc"), kExampleFile);
 }

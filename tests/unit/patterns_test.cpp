@@ -39,92 +39,71 @@ TEST(PatternsTest, WorkedExampleState) {
   EXPECT_EQ(FNC::patsize[0], 3);
 }
 
-// The printout of the patterns, the neighbour count of every atom, and the
-// constraint set after the expansion (0-based): row i is atom i, its entries
-// follow those of the rows before it.
+// Assembles and expands `pair_list`: the printout of the patterns, the
+// neighbour count of every atom, and the constraint set (0-based): row i is
+// atom i, its entries follow those of the rows before it.
+void CheckExpansion(const std::string& pair_list, const std::string& printout,
+                    const std::vector<int>& ncoord, const std::vector<int>& neighbours,
+                    const std::vector<int>& kinds) {
+  SCOPED_TRACE(pair_list);
+  ConsoleCapture console;
+  Assemble(pair_list);
+  EXPECT_EQ(console.out(), printout);
+  EXPECT_EQ(FNC::ncoord, ncoord);
+  EXPECT_EQ(FNC::nentries, static_cast<int>(neighbours.size()));
+  FNC set;
+  set.ExpandPatterns();
+  std::vector<int> rows(ncoord.size()), starts(ncoord.size());
+  std::iota(rows.begin(), rows.end(), 0);
+  std::exclusive_scan(ncoord.begin(), ncoord.end(), starts.begin(), 0);
+  EXPECT_EQ(set.centralindex, rows);
+  EXPECT_EQ(set.liststart, starts);
+  EXPECT_EQ(set.neighbours, neighbours);
+  EXPECT_EQ(set.constrainttype, kinds);
+  // Without any pair no kind is named, which the constructor notes.
+  const std::string notice =
+      "\n****WARNING****\nFNC constructor\n"
+      "There are no coordination constraints, or nconstraints was not initialised!\n";
+  EXPECT_EQ(console.out(),
+            printout + (neighbours.empty() ? notice : "") + "FNC object is created\n");
+  EXPECT_EQ(console.err(), "");
+}
+
 TEST(PatternsTest, PrintoutCountsAndExpansion) {
-  struct Case {
-    const char* what;
-    std::string pair_list;
-    std::string printout;
-    std::vector<int> ncoord, neighbours, kinds;
-  };
-  const Case cases[] = {
-      {"worked example",
-       kWorkedExample,
-       kWorkedPattern,
-       {1, 1, 2, 2, 1, 1},
-       {2, 3, 0, 4, 1, 5, 2, 3},
-       {0, 0, 0, 1, 0, 1, 1, 1}},
-      {"atom that no pattern reaches",
-       "7" + kWorkedExample.substr(1),
-       kWorkedPattern + UnconstrainedText(1),
-       {1, 1, 2, 2, 1, 1, 0},
-       {2, 3, 0, 4, 1, 5, 2, 3},
-       {0, 0, 0, 1, 0, 1, 1, 1}},
-      // Pairs (5,3) kind 1, (3,1) kind 2, (1,5) kind 3 open the slots as 5, 3,
-      // 1 with the neighbours 5:[3/1, 1/3], 3:[5/1, 1/2], 1:[3/2, 5/3]
-      // (neighbour/kind). Ordered, the slots read 1, 3, 5, each neighbour row
-      // by index with its kind; atom 2 (molecule 2's first) pairs with 4 and 6.
-      {"slots and neighbours ordered by index",
-       "6\n1\n2\n3\n3\n1 1.0 1.1\n5 3 6 4\n2 2.0 2.2\n3 1 4 2\n3 3.0 3.3\n1 5 2 6\n",
-       PatternHeader() + PatternSlot(1, 1, {3, 5}, {2, 3}) + PatternSlot(3, 1, {1, 5}, {2, 1}) +
-           PatternSlot(5, 1, {1, 3}, {3, 1}),
-       {2, 2, 2, 2, 2, 2},
-       {2, 4, 3, 5, 0, 4, 1, 5, 0, 2, 1, 3},
-       {1, 2, 1, 2, 1, 0, 1, 0, 2, 0, 2, 0}},
-      {"only constrained atoms are printed",
-       "10\n1\n2\n5\n1\n1 1.0 1.2\n4 2 9 7\n",
-       PatternHeader() + PatternSlot(2, 5, {4}, {1}) + PatternSlot(4, 5, {2}, {1}) +
-           UnconstrainedText(6),
-       {0, 1, 0, 1, 0, 0, 1, 0, 1, 0},
-       {3, 1, 8, 6},
-       {0, 0, 0, 0}},
-      // The first type has no molecules: its pattern is printed but reaches no
-      // atom, so it cannot clash with the second type's atoms 1 and 2.
-      {"type without molecules",
-       "3\n2\n0 1\n2 2\n1 1\n1 1.0 1.2\n1 2 3 4\n1\n1 2 2 3\n",
-       PatternHeader() + PatternSlot(1, 2, {2}, {1}) + PatternSlot(2, 2, {1}, {1}) +
-           PatternHeader() + PatternSlot(1, 1, {2}, {1}) + PatternSlot(2, 1, {1}, {1}) +
-           UnconstrainedText(1),
-       {1, 1, 0},
-       {1, 0},
-       {0, 0}},
-      {"pair listed twice",
-       "4\n1\n2\n2\n2\n1 1.0 1.2\n1 2 3 4\n1\n1 2 3 4\n",
-       PatternHeader() + PatternSlot(1, 2, {2, 2}, {1, 1}) + PatternSlot(2, 2, {1, 1}, {1, 1}),
-       {2, 2, 2, 2},
-       {1, 1, 0, 0, 3, 3, 2, 2},
-       {0, 0, 0, 0, 0, 0, 0, 0}},
-      {"no molecule types", "4\n0\n\n\n\n", UnconstrainedText(4), {0, 0, 0, 0}, {}, {}},
-      {"a single atom", "1\n0\n\n\n\n", UnconstrainedText(1), {0}, {}, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ConsoleCapture console;
-    Assemble(c.pair_list);
-    EXPECT_EQ(console.out(), c.printout);
-    EXPECT_EQ(FNC::ncoord, c.ncoord);
-    EXPECT_EQ(FNC::nentries, static_cast<int>(c.neighbours.size()));
-    FNC set;
-    set.ExpandPatterns();
-    std::vector<int> rows(c.ncoord.size()), starts(c.ncoord.size());
-    std::iota(rows.begin(), rows.end(), 0);
-    std::exclusive_scan(c.ncoord.begin(), c.ncoord.end(), starts.begin(), 0);
-    EXPECT_EQ(set.centralindex, rows);
-    EXPECT_EQ(set.liststart, starts);
-    EXPECT_EQ(set.neighbours, c.neighbours);
-    EXPECT_EQ(set.constrainttype, c.kinds);
-    // Without any pair no kind is named, which the constructor notes.
-    EXPECT_EQ(
-        console.out(),
-        c.printout +
-            (c.neighbours.empty() ? "\n****WARNING****\nFNC constructor\nThere are no coordination "
-                                    "constraints, or nconstraints was not initialised!\n"
-                                  : "") +
-            "FNC object is created\n");
-    EXPECT_EQ(console.err(), "");
-  }
+  CheckExpansion(kWorkedExample, kWorkedPattern, {1, 1, 2, 2, 1, 1}, {2, 3, 0, 4, 1, 5, 2, 3},
+                 {0, 0, 0, 1, 0, 1, 1, 1});
+  // An atom that no pattern reaches.
+  CheckExpansion("7" + kWorkedExample.substr(1), kWorkedPattern + UnconstrainedText(1),
+                 {1, 1, 2, 2, 1, 1, 0}, {2, 3, 0, 4, 1, 5, 2, 3}, {0, 0, 0, 1, 0, 1, 1, 1});
+  // Pairs (5,3) kind 1, (3,1) kind 2, (1,5) kind 3 open the slots as 5, 3, 1
+  // with the neighbours 5:[3/1, 1/3], 3:[5/1, 1/2], 1:[3/2, 5/3]
+  // (neighbour/kind). Ordered, the slots read 1, 3, 5, each neighbour row by
+  // index with its kind; atom 2 (molecule 2's first) pairs with 4 and 6.
+  CheckExpansion("6\n1\n2\n3\n3\n1 1.0 1.1\n5 3 6 4\n2 2.0 2.2\n3 1 4 2\n3 3.0 3.3\n1 5 2 6\n",
+                 PatternHeader() + PatternSlot(1, 1, {3, 5}, {2, 3}) +
+                     PatternSlot(3, 1, {1, 5}, {2, 1}) + PatternSlot(5, 1, {1, 3}, {3, 1}),
+                 {2, 2, 2, 2, 2, 2}, {2, 4, 3, 5, 0, 4, 1, 5, 0, 2, 1, 3},
+                 {1, 2, 1, 2, 1, 0, 1, 0, 2, 0, 2, 0});
+  // Only the constrained atoms of a molecule are printed.
+  CheckExpansion("10\n1\n2\n5\n1\n1 1.0 1.2\n4 2 9 7\n",
+                 PatternHeader() + PatternSlot(2, 5, {4}, {1}) + PatternSlot(4, 5, {2}, {1}) +
+                     UnconstrainedText(6),
+                 {0, 1, 0, 1, 0, 0, 1, 0, 1, 0}, {3, 1, 8, 6}, {0, 0, 0, 0});
+  // The first type has no molecules: its pattern is printed but reaches no
+  // atom, so it cannot clash with the second type's atoms 1 and 2.
+  CheckExpansion("3\n2\n0 1\n2 2\n1 1\n1 1.0 1.2\n1 2 3 4\n1\n1 2 2 3\n",
+                 PatternHeader() + PatternSlot(1, 2, {2}, {1}) + PatternSlot(2, 2, {1}, {1}) +
+                     PatternHeader() + PatternSlot(1, 1, {2}, {1}) + PatternSlot(2, 1, {1}, {1}) +
+                     UnconstrainedText(1),
+                 {1, 1, 0}, {1, 0}, {0, 0});
+  // A pair listed twice enters its neighbours twice.
+  CheckExpansion(
+      "4\n1\n2\n2\n2\n1 1.0 1.2\n1 2 3 4\n1\n1 2 3 4\n",
+      PatternHeader() + PatternSlot(1, 2, {2, 2}, {1, 1}) + PatternSlot(2, 2, {1, 1}, {1, 1}),
+      {2, 2, 2, 2}, {1, 1, 0, 0, 3, 3, 2, 2}, {0, 0, 0, 0, 0, 0, 0, 0});
+  // No molecule types leave every atom unconstrained, a single one too.
+  CheckExpansion("4\n0\n\n\n\n", UnconstrainedText(4), {0, 0, 0, 0}, {}, {});
+  CheckExpansion("1\n0\n\n\n\n", UnconstrainedText(1), {0}, {}, {});
 }
 
 // Central atom 1 moves by 1, its neighbour 5325 by 2: in the second molecule

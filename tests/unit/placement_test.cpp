@@ -104,97 +104,50 @@ void CheckPlacement(const ShellModel& model, const Grown& g, double box, std::in
   }
 }
 
-TEST(Placement, NumberingShellsAndPositions) {
-  struct Case {
-    const char* what;
-    ShellModel model;
-    std::vector<int> input_counts;
-    double box;
-    std::int32_t seed;
-    // Worked out by hand: the first row of each type's neighbours, and some
-    // entries as (entry, neighbour atom, kind), all 0-based.
-    std::vector<int> rowstart;
-    std::vector<std::array<int, 3>> entries;
-  };
-  const Case cases[] = {
-      // Rows and atoms coincide: the central atoms, then 12 N neighbours.
-      {"help text example",
-       {50, 0, {0, 12}, {0, 35}, {0, 123}},
-       {60},
-       1000,
-       -4711,
-       {0, 50, 50},
-       {{0, 50, 0}, {11, 61, 0}, {12, 62, 0}, {600, 0, 0}, {612, 1, 0}}},
-      // Central type 2: the central rows still come first, but their atoms
-      // follow the 12 N neighbours; the central atoms span two input types.
-      {"central type after a neighbour type",
-       {7, 1, {12, 0}, {2, 0}, {3, 0}},
-       {4, 5},
-       20,
-       -99,
-       {0, 7, 91},
-       {{0, 0, 0}, {11, 11, 0}, {12, 12, 0}, {84, 84, 0}, {167, 90, 0}}},
-      // The central type's block: central atoms 0..4, then three per centre.
-      {"neighbours of the central type",
-       {5, 0, {3, 2}, {1, 4}, {2, 6}},
-       {5},
-       10,
-       -1234,
-       {0, 5, 20},
-       {{0, 5, 0}, {2, 7, 0}, {3, 20, 1}, {5, 8, 0}}},
-      {"three types, kinds 0 and 1",
-       {4, 0, {0, 2, 3}, {0, 1.5, 3}, {0, 2.5, 3.5}},
-       {6},
-       7.5,
-       -77,
-       {0, 4, 4, 12},
-       {{0, 4, 0}, {2, 12, 1}}},
-      // A type without neighbours is not counted as a kind.
-      {"type without neighbours",
-       {3, 1, {2, 0, 0, 1}, {1, 0, 0, 2}, {2, 0, 0, 3}},
-       {3},
-       9,
-       -5,
-       {0, 3, 9, 9, 9},
-       {{0, 0, 0}, {2, 9, 1}, {5, 10, 1}, {8, 11, 1}}},
-      {"no neighbours", {3, 1, {0, 0}, {1, 1}, {2, 2}}, {2, 3}, 4, -8, {0, 3, 3}, {}},
-      // Equal radii: every neighbour exactly 0.25 box lengths from its centre.
-      {"equal radii", {6, 0, {0, 8}, {0, 3.25}, {0, 3.25}}, {6}, 13, -2024, {0, 6, 6}, {}},
-      {"first input atoms of two types",
-       {5, 1, {1, 0}, {1, 0}, {2, 0}},
-       {3, 4},
-       3,
-       -6,
-       {0, 5, 10},
-       {{0, 0, 0}, {5, 5, 0}}},
-      {"nine centres", {9, 0, {0, 12}, {0, 35}, {0, 123}}, {11}, 31.5, -1, {0, 9, 9}, {}},
-      {"three types, central type 2",
-       {4, 1, {3, 2, 0}, {0.5, 1, 9}, {1.5, 2.75, 9}},
-       {6},
-       31.5,
-       -123456789,
-       {0, 4, 16, 24},
-       {}},
-      {"four types",
-       {5, 2, {1, 0, 2, 3}, {1, 0, 2, 0.5}, {1.25, 0, 4, 0.75}},
-       {7},
-       31.5,
-       -1767225600,
-       {0, 5, 10, 10, 20},
-       {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ConsoleCapture console;
-    const Grown g = Place(c.model, c.input_counts, c.box, c.seed);
-    CheckPlacement(c.model, g, c.box, c.seed);
-    EXPECT_EQ(g.fnc->rowstart, c.rowstart);
-    for (const auto& [entry, atom, kind] : c.entries) {
-      EXPECT_EQ(g.fnc->neighbours[entry], atom) << "entry " << entry;
-      EXPECT_EQ(g.fnc->constrainttype[entry], kind) << "entry " << entry;
-    }
-    EXPECT_EQ(console.err(), "");
+// One placement checked in full, then against what was worked out by hand:
+// the first row of each type's neighbours, and some entries as (entry,
+// neighbour atom, kind), all 0-based.
+void CheckCase(const char* what, const ShellModel& model, const std::vector<int>& input_counts,
+               double box, std::int32_t seed, const std::vector<int>& rowstart,
+               const std::vector<std::array<int, 3>>& entries) {
+  SCOPED_TRACE(what);
+  ConsoleCapture console;
+  const Grown g = Place(model, input_counts, box, seed);
+  CheckPlacement(model, g, box, seed);
+  EXPECT_EQ(g.fnc->rowstart, rowstart);
+  for (const auto& [entry, atom, kind] : entries) {
+    EXPECT_EQ(g.fnc->neighbours[entry], atom) << "entry " << entry;
+    EXPECT_EQ(g.fnc->constrainttype[entry], kind) << "entry " << entry;
   }
+  EXPECT_EQ(console.err(), "");
+}
+
+TEST(Placement, NumberingShellsAndPositions) {
+  // Rows and atoms coincide: the central atoms, then 12 N neighbours.
+  CheckCase("help text example", {50, 0, {0, 12}, {0, 35}, {0, 123}}, {60}, 1000, -4711,
+            {0, 50, 50}, {{0, 50, 0}, {11, 61, 0}, {12, 62, 0}, {600, 0, 0}, {612, 1, 0}});
+  // Central type 2: the central rows still come first, but their atoms
+  // follow the 12 N neighbours; the central atoms span two input types.
+  CheckCase("central type after a neighbour type", {7, 1, {12, 0}, {2, 0}, {3, 0}}, {4, 5}, 20, -99,
+            {0, 7, 91}, {{0, 0, 0}, {11, 11, 0}, {12, 12, 0}, {84, 84, 0}, {167, 90, 0}});
+  // The central type's block: central atoms 0..4, then three per centre.
+  CheckCase("neighbours of the central type", {5, 0, {3, 2}, {1, 4}, {2, 6}}, {5}, 10, -1234,
+            {0, 5, 20}, {{0, 5, 0}, {2, 7, 0}, {3, 20, 1}, {5, 8, 0}});
+  CheckCase("three types, kinds 0 and 1", {4, 0, {0, 2, 3}, {0, 1.5, 3}, {0, 2.5, 3.5}}, {6}, 7.5,
+            -77, {0, 4, 4, 12}, {{0, 4, 0}, {2, 12, 1}});
+  // A type without neighbours is not counted as a kind.
+  CheckCase("type without neighbours", {3, 1, {2, 0, 0, 1}, {1, 0, 0, 2}, {2, 0, 0, 3}}, {3}, 9, -5,
+            {0, 3, 9, 9, 9}, {{0, 0, 0}, {2, 9, 1}, {5, 10, 1}, {8, 11, 1}});
+  CheckCase("no neighbours", {3, 1, {0, 0}, {1, 1}, {2, 2}}, {2, 3}, 4, -8, {0, 3, 3}, {});
+  // Equal radii: every neighbour exactly 0.25 box lengths from its centre.
+  CheckCase("equal radii", {6, 0, {0, 8}, {0, 3.25}, {0, 3.25}}, {6}, 13, -2024, {0, 6, 6}, {});
+  CheckCase("first input atoms of two types", {5, 1, {1, 0}, {1, 0}, {2, 0}}, {3, 4}, 3, -6,
+            {0, 5, 10}, {{0, 0, 0}, {5, 5, 0}});
+  CheckCase("nine centres", {9, 0, {0, 12}, {0, 35}, {0, 123}}, {11}, 31.5, -1, {0, 9, 9}, {});
+  CheckCase("three types, central type 2", {4, 1, {3, 2, 0}, {0.5, 1, 9}, {1.5, 2.75, 9}}, {6},
+            31.5, -123456789, {0, 4, 16, 24}, {});
+  CheckCase("four types", {5, 2, {1, 0, 2, 3}, {1, 0, 2, 0.5}, {1.25, 0, 4, 0.75}}, {7}, 31.5,
+            -1767225600, {0, 5, 10, 10, 20}, {});
 }
 
 TEST(Placement, NoNeighboursMeansNoDraws) {

@@ -280,17 +280,9 @@ TEST(FormatGeneral, NotationFollowsTheExponent) {
 
 TEST(FormatInteger, MatchesPrintf) {
   const std::int64_t min = std::numeric_limits<std::int64_t>::min();
-  std::vector<std::int64_t> values = {0,
-                                      1,
-                                      -1,
-                                      9,
-                                      10,
-                                      -10,
-                                      2147483647,
-                                      -2147483648LL,
-                                      min,
-                                      min + 1,
-                                      std::numeric_limits<std::int64_t>::max()};
+  const std::int64_t max = std::numeric_limits<std::int64_t>::max();
+  std::vector<std::int64_t> values = {0,   1,       -1, 9, 10, -10, 2147483647, -2147483648LL,
+                                      min, min + 1, max};
   std::int64_t power = 1;
   for (int k = 0; k < 18; ++k) {
     power *= 10;
