@@ -140,12 +140,15 @@ struct Message {
 // split at line feeds and tabs; pieces without a letter (blanks, brackets,
 // "!") are left out.
 std::vector<Message> ConsoleMessages() {
-  const std::vector<std::string> calls = {"Say",
-                                          "WarningBlock",
-                                          "WarningNotice",
-                                          "WithMemoryGuard",
-                                          "CheckReadOutcome",
-                                          "CheckWriteOutcome"};
+  // Each call or stream statement, up to its end.
+  const char* const starts[] = {"Say(",
+                                "WarningBlock(",
+                                "WarningNotice(",
+                                "WithMemoryGuard(",
+                                "CheckReadOutcome(",
+                                "CheckWriteOutcome(",
+                                "std::cout",
+                                "std::cerr"};
   std::vector<Message> messages;
   auto add = [&messages](const std::string& text, const std::string& where) {
     std::string piece;
@@ -167,24 +170,15 @@ std::vector<Message> ConsoleMessages() {
       if (extension != ".cpp" && extension != ".hpp") continue;
       const std::string code = WithoutComments(ReadFileBytes(entry.path()));
       const std::string where = fs::relative(entry.path(), kSource).string();
-      for (const std::string& call : calls) {
-        for (std::size_t at = code.find(call + "("); at != std::string::npos;
-             at = code.find(call + "(", at + 1)) {
+      for (const std::string start : starts) {
+        for (std::size_t at = code.find(start); at != std::string::npos;
+             at = code.find(start, at + 1)) {
           if (at > 0 && IdentifierChar(code[at - 1])) continue;
-          const std::size_t open = at + call.size();
-          const auto literals = Literals(code, open, code.find(';', open));
-          if (call == "WithMemoryGuard") {
+          const auto literals = Literals(code, at, code.find(';', at));
+          if (start == "WithMemoryGuard(") {
             if (!literals.empty()) add(literals.front() + " - not enough memory!", where);
           } else {
             for (const std::string& literal : literals) add(literal, where);
-          }
-        }
-      }
-      for (const std::string stream : {"std::cout", "std::cerr"}) {
-        for (std::size_t at = code.find(stream); at != std::string::npos;
-             at = code.find(stream, at + 1)) {
-          for (const std::string& literal : Literals(code, at, code.find(';', at))) {
-            add(literal, where);
           }
         }
       }

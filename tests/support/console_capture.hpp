@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <streambuf>
@@ -79,6 +80,20 @@ inline void SetCfgLayout(const std::vector<int>& counts, double box = 1) {
   SimpleCfg::natoms = SimpleCfg::typestart.back();
   SimpleCfg::boxlength = box;
 }
+
+// Input streams that no reader may read: one with no file opened, one whose
+// file failed to open, and text streams already failed or bad.
+struct UnreadableStreams {
+  explicit UnreadableStreams(const std::string& text) : failed(text), bad(text) {
+    failed.setstate(std::ios::failbit);
+    bad.setstate(std::ios::badbit);
+  }
+  std::vector<std::istream*> All() { return {&never_opened, &missing, &failed, &bad}; }
+
+  std::ifstream never_opened;
+  std::ifstream missing{"/nonexistent-folder-for-fncprep-tests/none.dat"};
+  std::istringstream failed, bad;
+};
 
 // An output device that takes `capacity` characters and then refuses every
 // write, as a full disk does; it can also refuse to flush. Unbuffered, so

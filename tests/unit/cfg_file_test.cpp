@@ -342,15 +342,8 @@ TEST(CfgGetParams, FailedReadsEndInTheWarningBlock) {
 }
 
 TEST(CfgGetParams, StreamWithoutAnOpenFileChangesNothing) {
-  TempDir dir;
-  std::ifstream never_opened;
-  std::ifstream missing(dir.path() / "missing.incfg");
-  std::istringstream failed(kExampleFile), bad(kExampleFile);
-  failed.setstate(std::ios::failbit);
-  bad.setstate(std::ios::badbit);
-  for (std::istream* in :
-       {static_cast<std::istream*>(&never_opened), static_cast<std::istream*>(&missing),
-        static_cast<std::istream*>(&failed), static_cast<std::istream*>(&bad)}) {
+  UnreadableStreams streams(kExampleFile);
+  for (std::istream* in : streams.All()) {
     ConsoleCapture console;
     SimpleCfg::natoms = 17;
     SimpleCfg::ntypes = 4;
@@ -430,14 +423,8 @@ TEST(CfgLoad, WhatCannotBeReadEndsInTheWarningBlock) {
 }
 
 TEST(CfgLoad, StreamWithoutAnOpenFileStops) {
-  TempDir dir;
-  std::ifstream never_opened;
-  std::ifstream missing(dir.path() / "missing.incfg");
-  std::istringstream failed(kExampleFile);
-  failed.setstate(std::ios::failbit);
-  for (std::istream* in :
-       {static_cast<std::istream*>(&never_opened), static_cast<std::istream*>(&missing),
-        static_cast<std::istream*>(&failed)}) {
+  UnreadableStreams streams(kExampleFile);
+  for (std::istream* in : streams.All()) {
     ConsoleCapture console;
     std::unique_ptr<SimpleCfg> cfg;
     EXPECT_FATAL_STOP(LoadAfterExampleHeader(*in, cfg));

@@ -203,14 +203,8 @@ TEST(PairListTest, KindOutOfRangeStoresNothingOfItsRecord) {
 
 // A stream without an open file, or one that has already failed, is not read.
 TEST(PairListTest, StreamWithoutFileIsNotRead) {
-  std::ifstream never_opened;
-  std::ifstream missing("/nonexistent-folder-for-fncprep-tests/none.dat");
-  std::istringstream failed(kTwoTypes), bad(kTwoTypes);
-  failed.setstate(std::ios::failbit);
-  bad.setstate(std::ios::badbit);
-  for (std::istream* in :
-       {static_cast<std::istream*>(&never_opened), static_cast<std::istream*>(&missing),
-        static_cast<std::istream*>(&failed), static_cast<std::istream*>(&bad)}) {
+  UnreadableStreams streams(kTwoTypes);
+  for (std::istream* in : streams.All()) {
     ConsoleCapture console;
     EXPECT_FATAL_STOP(FNC::GetFNCParams2(*in));
     EXPECT_EQ(console.out(), "FNC::GetFNCParams2 - file not open or non-existing.\n");
