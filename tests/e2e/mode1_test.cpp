@@ -100,7 +100,7 @@ std::vector<double> CheckRun(const ShellModel& s, double box, const std::string&
   const std::string header = V3Header("FNC configuration", s.Atoms(), s.Ni(), box);
   EXPECT_EQ(r.cfg.substr(0, header.size()), header);
   const auto lines = SplitLines(r.cfg.substr(std::min(header.size(), r.cfg.size())));
-  if (static_cast<int>(lines.size()) != s.Atoms() || r.cfg.back() != '\n') {
+  if (static_cast<int>(lines.size()) != s.Atoms() || r.cfg.empty() || r.cfg.back() != '\n') {
     ADD_FAILURE() << "the .cfg file has " << lines.size() << " atom lines, not " << s.Atoms();
     return {};
   }
