@@ -1,10 +1,10 @@
 // Mode 1: neighbours placed at random in spherical shells around the central
 // atoms, each tied to its centre by the shell's distance window.
-#include <cmath>
 #include <ctime>
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
+#include "shell/portable_trig.hpp"
 #include "shell/random_uniform.hpp"
 
 void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input) {
@@ -64,9 +64,9 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t
         const double phi = 6.28318530718 * u3;
         const int position = next[t]++;
         double* atom = typeptr[t] + static_cast<std::size_t>(position) * 3;
-        atom[0] = centre[0] + r * std::sin(theta) * std::cos(phi);
-        atom[1] = centre[1] + r * std::sin(theta) * std::sin(phi);
-        atom[2] = centre[2] + r * std::cos(theta);
+        atom[0] = centre[0] + r * PortableSin(theta) * PortableCos(phi);
+        atom[1] = centre[1] + r * PortableSin(theta) * PortableSin(phi);
+        atom[2] = centre[2] + r * PortableCos(theta);
         const int number = typestart[t] + position;
 
         const std::size_t central_entry = static_cast<std::size_t>(s) * j + entry_offset[t] + m;

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "shell/portable_trig.hpp"
+
 namespace testing_support {
 
 // The generator with 64-bit arithmetic: s -> 16807 s mod (2^31 - 1); a seed
@@ -126,9 +128,11 @@ struct ShellModel {
           const double theta = 3.14159265359 * u2;
           const double phi = 6.28318530718 * u3;
           double* p = &atoms[3 * NeighbourAtom(t, j, m)];
-          p[0] = c[0] + r * std::sin(theta) * std::cos(phi);
-          p[1] = c[1] + r * std::sin(theta) * std::sin(phi);
-          p[2] = c[2] + r * std::cos(theta);
+          // The placement's own sine and cosine, which give the same bits on
+          // every processor; they are checked against the library separately.
+          p[0] = c[0] + r * PortableSin(theta) * PortableCos(phi);
+          p[1] = c[1] + r * PortableSin(theta) * PortableSin(phi);
+          p[2] = c[2] + r * PortableCos(theta);
         }
       }
     }
