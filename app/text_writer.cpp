@@ -62,6 +62,20 @@ void DigitsBackward(char* end, std::uint64_t value, int count) {
   if (count > 0) *--end = static_cast<char>('0' + value % 10);
 }
 
+void Digits32Backward(char* end, std::uint32_t value, int count) {
+  while (count >= 2) {
+    // value / 100 by multiplication, exact for every 32-bit value.
+    const auto quotient =
+        static_cast<std::uint32_t>((static_cast<std::uint64_t>(value) * 1374389535u) >> 37);
+    const std::uint32_t pair = (value - quotient * 100) * 2;
+    value = quotient;
+    *--end = kDigitPairs[pair + 1];
+    *--end = kDigitPairs[pair];
+    count -= 2;
+  }
+  if (count > 0) *--end = static_cast<char>('0' + value % 10);
+}
+
 char* AppendUnsigned(char* out, std::uint64_t value) {
   const int count = CountDigits(value);
   DigitsBackward(out + count, value, count);
@@ -69,39 +83,43 @@ char* AppendUnsigned(char* out, std::uint64_t value) {
 }
 
 // The exact binary value times 10^Decimals, rounded half to even as printf
-// does. Returns false for values from 2^53 on and for infinities and NaNs.
+// does, as a whole part and `Decimals` digits of fraction. The whole part is
+// split off first (exactly), so every step stays in 64 bits but one product.
+// Returns false for values from 2^53 on and for infinities and NaNs.
 template <int Decimals>
 bool FixedDigits(double value, bool& negative, std::uint64_t& whole, std::uint64_t& part) {
+  negative = std::signbit(value);
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 0x1p53)) return false;
+  whole = static_cast<std::uint64_t>(magnitude);
+  const double fraction = magnitude - static_cast<double>(whole);
   std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  negative = (bits >> 63) != 0;
+  std::memcpy(&bits, &fraction, sizeof bits);
   const int biased = static_cast<int>((bits >> 52) & 0x7ff);
   std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-  int shift = 1074;  // value = mantissa / 2^shift
+  int shift = 1074;  // fraction = mantissa / 2^shift, shift >= 53
   if (biased != 0) {
     mantissa |= std::uint64_t{1} << 52;
     shift = 1075 - biased;
   }
-  if (shift < 0 || biased == 0x7ff) return false;
   constexpr std::uint64_t kUnit = kPowersOfTen[Decimals];
-  Wide rounded = 0;
+  std::uint64_t rounded = 0;
   if (shift < 120) {
+    // No tie is possible beyond that shift: the product is below 2^110.
     const Wide scaled = static_cast<Wide>(mantissa) * kUnit;
-    rounded = scaled >> shift;
-    if (shift > 0) {
-      const Wide rest = scaled - (rounded << shift);
-      const Wide half = static_cast<Wide>(1) << (shift - 1);
-      if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
-    }
+    const Wide truncated = scaled >> shift;
+    const Wide rest = scaled - (truncated << shift);
+    const Wide half = static_cast<Wide>(1) << (shift - 1);
+    rounded = static_cast<std::uint64_t>(truncated);
+    if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
   }
-  if ((rounded >> 64) == 0) {
-    const auto narrow = static_cast<std::uint64_t>(rounded);
-    whole = narrow / kUnit;
-    part = narrow % kUnit;
-  } else {
-    whole = static_cast<std::uint64_t>(rounded / kUnit);
-    part = static_cast<std::uint64_t>(rounded % kUnit);
+  // The parity of the whole value is that of its fraction digits, since the
+  // unit is even; a fraction that rounds up to the unit carries.
+  if (rounded == kUnit) {
+    ++whole;
+    rounded = 0;
   }
+  part = rounded;
   return true;
 }
 
@@ -114,10 +132,24 @@ char* FormatFixedAt(char* out, double value) {
     return out + std::snprintf(out, kLongestNumber, "%.*f", Decimals, value);
   }
   if (negative) *out++ = '-';
-  out = AppendUnsigned(out, whole);
-  if constexpr (Decimals > 0) {
+  if (whole < 10) {
+    *out++ = static_cast<char>('0' + whole);
+  } else {
+    out = AppendUnsigned(out, whole);
+  }
+  if constexpr (Decimals > 8) {
+    // Two halves in 32-bit arithmetic, which is cheaper than 64-bit.
     *out++ = '.';
-    DigitsBackward(out + Decimals, part, Decimals);
+    // part / 10^8 by multiplication, exact for every part below 2^51.
+    const auto high = static_cast<std::uint64_t>(
+        (static_cast<Wide>(part) * std::uint64_t{3022314549036573}) >> 78);
+    const std::uint64_t low = part - high * 100000000;
+    Digits32Backward(out + Decimals, static_cast<std::uint32_t>(low), 8);
+    Digits32Backward(out + Decimals - 8, static_cast<std::uint32_t>(high), Decimals - 8);
+    out += Decimals;
+  } else if constexpr (Decimals > 0) {
+    *out++ = '.';
+    Digits32Backward(out + Decimals, static_cast<std::uint32_t>(part), Decimals);
     out += Decimals;
   }
   return out;

@@ -64,9 +64,18 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t
         const double phi = 6.28318530718 * u3;
         const int position = next[t]++;
         double* atom = typeptr[t] + static_cast<std::size_t>(position) * 3;
-        atom[0] = centre[0] + r * PortableSin(theta) * PortableCos(phi);
-        atom[1] = centre[1] + r * PortableSin(theta) * PortableSin(phi);
-        atom[2] = centre[2] + r * PortableCos(theta);
+        double sin_theta = 0;
+        double cos_theta = 0;
+        double sin_phi = 0;
+        double cos_phi = 0;
+        PortableSinCos(theta, sin_theta, cos_theta);
+        PortableSinCos(phi, sin_phi, cos_phi);
+        // (r sin(theta)) cos(phi) and (r sin(theta)) sin(phi): the product r
+        // sin(theta) comes first in both, so it is formed once.
+        const double r_sin_theta = r * sin_theta;
+        atom[0] = centre[0] + r_sin_theta * cos_phi;
+        atom[1] = centre[1] + r_sin_theta * sin_phi;
+        atom[2] = centre[2] + r * cos_theta;
         const int number = typestart[t] + position;
 
         const std::size_t central_entry = static_cast<std::size_t>(s) * j + entry_offset[t] + m;

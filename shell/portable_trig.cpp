@@ -109,3 +109,33 @@ double PortableCos(double x) {
       return KernelSin(head, tail);
   }
 }
+
+void PortableSinCos(double x, double& sine, double& cosine) {
+  if (!std::isfinite(x)) {
+    sine = cosine = x - x;
+    return;
+  }
+  double head = 0;
+  double tail = 0;
+  const int quadrant = Reduce(x, head, tail);
+  const double s = KernelSin(head, tail);
+  const double c = KernelCos(head, tail);
+  switch (quadrant) {
+    case 0:
+      sine = s;
+      cosine = c;
+      break;
+    case 1:
+      sine = c;
+      cosine = -s;
+      break;
+    case 2:
+      sine = -s;
+      cosine = -c;
+      break;
+    default:
+      sine = -c;
+      cosine = s;
+      break;
+  }
+}

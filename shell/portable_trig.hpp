@@ -9,3 +9,7 @@
 // of any size give the same result on every machine.
 double PortableSin(double x);
 double PortableCos(double x);
+
+// Both at once, sharing the argument reduction; the same values as the two
+// functions above.
+void PortableSinCos(double x, double& sine, double& cosine);

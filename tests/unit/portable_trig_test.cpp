@@ -30,6 +30,11 @@ TEST(PortableTrig, WithinOneUlpOverTheFullTurn) {
     const double x = angle(random);
     const double sine = static_cast<double>(sinl(static_cast<long double>(x)));
     const double cosine = static_cast<double>(cosl(static_cast<long double>(x)));
+    double both_sine = 0;
+    double both_cosine = 0;
+    PortableSinCos(x, both_sine, both_cosine);
+    ASSERT_EQ(both_sine, PortableSin(x));
+    ASSERT_EQ(both_cosine, PortableCos(x));
     const std::int64_t sin_ulps = UlpsApart(PortableSin(x), sine);
     const std::int64_t cos_ulps = UlpsApart(PortableCos(x), cosine);
     ASSERT_LE(sin_ulps, 1) << "sin(" << x << ")";
