@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds fncprep and runs its whole test suite. Installs what the tests need
-# when the machine lacks it.
+# Builds fncprep and runs its whole test suite: the tests in a release build,
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# short run of each fuzz target over its corpus. Installs what the tests need
+# when the machine lacks it. FNCPREP_QUICK=1 runs the release tests alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +18,14 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq && apt-get install -y -qq "${need[@]}" >/dev/null
 fi
 
+echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build
-ctest --test-dir build --output-on-failure
+ctest --test-dir build --output-on-failure -j2
+
+if [ "${FNCPREP_QUICK:-0}" != 1 ]; then
+  echo "== Sanitizer build and tests"
+  bash tests/sanitize.sh
+  echo "== Fuzz smoke runs"
+  FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash tests/fuzz_smoke.sh
+fi
