@@ -21,7 +21,7 @@ fi
 echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build
-ctest --test-dir build --output-on-failure -j2
+ctest --test-dir build --output-on-failure -j2 | tee build/ctest-summary.log
 
 if [ "${FNCPREP_QUICK:-0}" != 1 ]; then
   echo "== Sanitizer build and tests"
@@ -29,3 +29,6 @@ if [ "${FNCPREP_QUICK:-0}" != 1 ]; then
   echo "== Fuzz smoke runs"
   FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash tests/fuzz_smoke.sh
 fi
+
+echo "== Summary of the release tests"
+grep -E "tests passed|tests failed" build/ctest-summary.log
