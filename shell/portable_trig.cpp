@@ -78,38 +78,6 @@ int Reduce(double x, double& head, double& tail) {
 
 }  // namespace
 
-double PortableSin(double x) {
-  if (!std::isfinite(x)) return x - x;
-  double head = 0;
-  double tail = 0;
-  switch (Reduce(x, head, tail)) {
-    case 0:
-      return KernelSin(head, tail);
-    case 1:
-      return KernelCos(head, tail);
-    case 2:
-      return -KernelSin(head, tail);
-    default:
-      return -KernelCos(head, tail);
-  }
-}
-
-double PortableCos(double x) {
-  if (!std::isfinite(x)) return x - x;
-  double head = 0;
-  double tail = 0;
-  switch (Reduce(x, head, tail)) {
-    case 0:
-      return KernelCos(head, tail);
-    case 1:
-      return -KernelSin(head, tail);
-    case 2:
-      return -KernelCos(head, tail);
-    default:
-      return KernelSin(head, tail);
-  }
-}
-
 void PortableSinCos(double x, double& sine, double& cosine) {
   if (!std::isfinite(x)) {
     sine = cosine = x - x;
@@ -138,4 +106,18 @@ void PortableSinCos(double x, double& sine, double& cosine) {
       cosine = s;
       break;
   }
+}
+
+double PortableSin(double x) {
+  double sine = 0;
+  double cosine = 0;
+  PortableSinCos(x, sine, cosine);
+  return sine;
+}
+
+double PortableCos(double x) {
+  double sine = 0;
+  double cosine = 0;
+  PortableSinCos(x, sine, cosine);
+  return cosine;
 }

@@ -6,17 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-[ -d /usr/include/gtest ] || need+=(libgtest-dev)
-[ -d /usr/include/gmock ] || need+=(libgmock-dev)
-command -v faketime >/dev/null || need+=(faketime)
-if [ ${#need[@]} -gt 0 ]; then
-  echo "Installing: ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq && apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+bash tests/install_deps.sh
 
 echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release

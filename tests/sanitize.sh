@@ -5,18 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-need=()
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-command -v g++ >/dev/null || need+=(g++)
-[ -d /usr/include/gtest ] || need+=(libgtest-dev)
-[ -d /usr/include/gmock ] || need+=(libgmock-dev)
-command -v faketime >/dev/null || need+=(faketime)
-if [ ${#need[@]} -gt 0 ]; then
-  echo "Installing: ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq && apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+bash tests/install_deps.sh
 
 # The sanitizer runtime must come first among the loaded libraries; the
 # golden cases preload libfaketime to freeze the clock, so the order check is
