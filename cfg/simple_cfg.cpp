@@ -20,6 +20,11 @@ void SimpleCfg::ResetLayout() {
   ni.clear();
   typestart.clear();
   boxlength = 0;
+  nmolecules = 0;
+  centraltype = 0;
+  nneighbours.clear();
+  rinner.clear();
+  router.clear();
 }
 
 SimpleCfg::SimpleCfg() {

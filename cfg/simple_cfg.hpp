@@ -29,7 +29,8 @@ class SimpleCfg {
   static std::vector<double> rinner;
   static std::vector<double> router;
 
-  // Marks the layout absent and the counts zero, as at the start of a run.
+  // Marks the layout absent and the counts and shell parameters zero, as at
+  // the start of a run.
   static void ResetLayout();
   static bool HasLayout() { return !typestart.empty(); }
 

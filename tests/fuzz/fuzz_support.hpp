@@ -80,11 +80,6 @@ class TargetScope {
 
   static void ResetClassState() {
     SimpleCfg::ResetLayout();
-    SimpleCfg::nmolecules = 0;
-    SimpleCfg::centraltype = 0;
-    SimpleCfg::nneighbours.clear();
-    SimpleCfg::rinner.clear();
-    SimpleCfg::router.clear();
     FNC::ResetClassWide();
   }
 

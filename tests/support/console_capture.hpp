@@ -52,11 +52,6 @@ class ConsoleCapture {
 
   static void ResetClassState() {
     SimpleCfg::ResetLayout();
-    SimpleCfg::nmolecules = 0;
-    SimpleCfg::centraltype = 0;
-    SimpleCfg::nneighbours.clear();
-    SimpleCfg::rinner.clear();
-    SimpleCfg::router.clear();
     FNC::ResetClassWide();
   }
 
