@@ -2,10 +2,12 @@
 // buffer (exact consumption) or over a scanner's block (fast bulk reading).
 #include "app/text_reader.hpp"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -308,40 +310,84 @@ bool TextScanner::ReadReal(double& value) {
   return AfterScan(in_, ParseReal(in_, *this, value));
 }
 
+namespace {
+
+// The number the eight digit characters of `word` spell, the first in the
+// lowest byte: neighbouring digits, pairs and quads are combined in parallel
+// lanes of the word.
+std::uint64_t EightDigitsValue(std::uint64_t word) {
+  word -= 0x3030303030303030ULL;
+  word = word * 10 + (word >> 8);
+  word = (((word & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+          (((word >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+         32;
+  return word;
+}
+
+static_assert(std::endian::native == std::endian::little, "digit words are read little-endian");
+
+constexpr std::uint64_t kPowersOfTen[] = {1,      10,      100,      1000,     10000,
+                                          100000, 1000000, 10000000, 100000000};
+
+// A run of digits appended to `digits` (which wraps once there are more than
+// 19; the caller counts them and gives up), returning the end of the run.
+// Eight characters are examined at a time while the block holds them: the
+// digits among the first of them are moved to the end of the word behind
+// '0's and converted at once.
+const char* TakeDigits(const char* p, const char* end, std::uint64_t& digits) {
+  constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
+  constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
+  while (end - p >= 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, p, 8);
+    // Non-zero in each byte that is not a digit, and correct up to the first
+    // such byte (a carry from 0xFA and above only spoils later bytes).
+    const std::uint64_t other =
+        ((word & kHigh) ^ kThrees) | (((word + 0x0606060606060606ULL) & kHigh) ^ kThrees);
+    const int run = other == 0 ? 8 : std::countr_zero(other) / 8;
+    if (run == 0) return p;
+    word <<= 8 * (8 - run);
+    word |= (kThrees >> (8 * run - 1)) >> 1;
+    digits = digits * kPowersOfTen[run] + EightDigitsValue(word);
+    p += run;
+    if (run < 8) return p;
+  }
+  for (; p < end && IsDigit(*p); ++p) digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+  return p;
+}
+
+}  // namespace
+
 bool TextScanner::QuickReal(double& value) {
-  // The common case, a plain decimal of up to 15 significant digits that ends
-  // inside the block, read straight off the block. Anything else is left
-  // untouched for the full extraction.
+  // The common case, a plain decimal whose digits, read as a whole number,
+  // stay within 2^53 and that ends inside the block: that number and the
+  // power of ten are exact doubles, so one division rounds the value
+  // correctly, as the full extraction would. Anything else is left untouched
+  // for the full extraction.
   const char* p = next_;
   const char* const end = end_;
   bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  if (p < end) {
+    // Without branches: the sign is as likely one way as the other.
+    negative = *p == '-';
+    p += (negative || *p == '+') ? 1 : 0;
+  }
   std::uint64_t digits = 0;
-  int significant = 0;
-  int scale = 0;
-  bool any_digit = false;
-  for (; p < end && IsDigit(*p); ++p) {
-    any_digit = true;
-    if (significant > 0 || *p != '0') {
-      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-      ++significant;
-    }
-  }
+  const char* const whole = p;
+  p = TakeDigits(p, end, digits);
+  std::ptrdiff_t count = p - whole;
+  std::ptrdiff_t decimals = 0;
   if (p < end && *p == '.') {
-    for (++p; p < end && IsDigit(*p); ++p) {
-      any_digit = true;
-      --scale;
-      if (significant > 0 || *p != '0') {
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
-        ++significant;
-      }
-      if (significant > 15) return false;
-    }
+    const char* const fraction = ++p;
+    p = TakeDigits(p, end, digits);
+    decimals = p - fraction;
+    count += decimals;
   }
-  if (p >= end || !any_digit || significant > 15 || scale < -22 || *p == 'e' || *p == 'E') {
+  if (p >= end || count == 0 || count > 19 || digits > (std::uint64_t{1} << 53) || decimals > 22 ||
+      *p == 'e' || *p == 'E') {
     return false;
   }
-  const double magnitude = static_cast<double>(digits) / kExactPowers[-scale];
+  const double magnitude = static_cast<double>(digits) / kExactPowers[decimals];
   value = negative ? -magnitude : magnitude;
   next_ = p;
   return true;

@@ -1,11 +1,16 @@
 // Block-buffered text output and exact, fast number formatting.
 #include "app/text_writer.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "digit words are laid out for a little-endian target");
 
 // Wide enough for a 53-bit mantissa times 10^17.
 __extension__ typedef unsigned __int128 Wide;
@@ -62,18 +67,24 @@ void DigitsBackward(char* end, std::uint64_t value, int count) {
   if (count > 0) *--end = static_cast<char>('0' + value % 10);
 }
 
-void Digits32Backward(char* end, std::uint32_t value, int count) {
-  while (count >= 2) {
-    // value / 100 by multiplication, exact for every 32-bit value.
-    const auto quotient =
-        static_cast<std::uint32_t>((static_cast<std::uint64_t>(value) * 1374389535u) >> 37);
-    const std::uint32_t pair = (value - quotient * 100) * 2;
-    value = quotient;
-    *--end = kDigitPairs[pair + 1];
-    *--end = kDigitPairs[pair];
-    count -= 2;
-  }
-  if (count > 0) *--end = static_cast<char>('0' + value % 10);
+// The eight decimal digits of `value` (below 10^8) as byte values 0 to 9,
+// the most significant in the lowest byte, that is first in memory order on
+// this little-endian target. Lanes of the word are divided by 100 and then by
+// 10 at once, by multiplications exact for the lane values that occur.
+[[gnu::always_inline]] inline std::uint64_t EightDigitValues(std::uint32_t value) {
+  const std::uint64_t merged = (value / 10000) | (static_cast<std::uint64_t>(value % 10000) << 32);
+  const std::uint64_t hundreds = ((merged * 10486) >> 20) & ((0x7FULL << 32) | 0x7FULL);
+  const std::uint64_t pairs = ((merged - 100 * hundreds) << 16) + hundreds;
+  std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
+  tens += (pairs - 10 * tens) << 8;
+  return tens;
+}
+
+constexpr std::uint64_t kAsciiZeros = 0x3030303030303030ULL;
+
+// The same eight digits as characters.
+[[gnu::always_inline]] inline std::uint64_t EightDigitChars(std::uint32_t value) {
+  return EightDigitValues(value) + kAsciiZeros;
 }
 
 char* AppendUnsigned(char* out, std::uint64_t value) {
@@ -91,7 +102,8 @@ bool FixedDigits(double value, bool& negative, std::uint64_t& whole, std::uint64
   negative = std::signbit(value);
   const double magnitude = std::fabs(value);
   if (!(magnitude < 0x1p53)) return false;
-  whole = static_cast<std::uint64_t>(magnitude);
+  // Converted through the signed type, which is one instruction.
+  whole = static_cast<std::uint64_t>(static_cast<std::int64_t>(magnitude));
   const double fraction = magnitude - static_cast<double>(whole);
   std::uint64_t bits = 0;
   std::memcpy(&bits, &fraction, sizeof bits);
@@ -106,19 +118,19 @@ bool FixedDigits(double value, bool& negative, std::uint64_t& whole, std::uint64
   std::uint64_t rounded = 0;
   if (shift < 120) {
     // No tie is possible beyond that shift: the product is below 2^110.
+    // Rounding is done with bit operations rather than branches, which
+    // mispredict on every other value.
     const Wide scaled = static_cast<Wide>(mantissa) * kUnit;
-    const Wide truncated = scaled >> shift;
-    const Wide rest = scaled - (truncated << shift);
-    const Wide half = static_cast<Wide>(1) << (shift - 1);
-    rounded = static_cast<std::uint64_t>(truncated);
-    if (rest > half || (rest == half && (rounded & 1) != 0)) ++rounded;
+    const auto twice = static_cast<std::uint64_t>(scaled >> (shift - 1));  // below 2^52
+    const std::uint64_t sticky = (scaled << (129 - shift)) != 0 ? 1 : 0;
+    const std::uint64_t truncated = twice >> 1;
+    rounded = truncated + (twice & (sticky | truncated) & 1);
   }
   // The parity of the whole value is that of its fraction digits, since the
   // unit is even; a fraction that rounds up to the unit carries.
-  if (rounded == kUnit) {
-    ++whole;
-    rounded = 0;
-  }
+  const std::uint64_t carry = rounded == kUnit ? 1 : 0;
+  whole += carry;
+  rounded -= carry * kUnit;
   part = rounded;
   return true;
 }
@@ -131,26 +143,34 @@ char* FormatFixedAt(char* out, double value) {
   if (!FixedDigits<Decimals>(value, negative, whole, part)) {
     return out + std::snprintf(out, kLongestNumber, "%.*f", Decimals, value);
   }
-  if (negative) *out++ = '-';
+  *out = '-';
+  out += negative ? 1 : 0;
   if (whole < 10) {
     *out++ = static_cast<char>('0' + whole);
   } else {
     out = AppendUnsigned(out, whole);
   }
+  // Each text below is stored as one 8-byte word; bytes past the returned
+  // end are scratch, within the room the caller provides.
+  static_assert(Decimals >= 0 && Decimals <= 15 && Decimals != 8);
   if constexpr (Decimals > 8) {
-    // Two halves in 32-bit arithmetic, which is cheaper than 64-bit.
-    *out++ = '.';
     // part / 10^8 by multiplication, exact for every part below 2^51.
-    const auto high = static_cast<std::uint64_t>(
+    const auto high = static_cast<std::uint32_t>(
         (static_cast<Wide>(part) * std::uint64_t{3022314549036573}) >> 78);
-    const std::uint64_t low = part - high * 100000000;
-    Digits32Backward(out + Decimals, static_cast<std::uint32_t>(low), 8);
-    Digits32Backward(out + Decimals - 8, static_cast<std::uint32_t>(high), Decimals - 8);
-    out += Decimals;
+    const auto low = static_cast<std::uint32_t>(part - std::uint64_t{high} * 100000000);
+    // The point and the last Decimals - 8 digits of the high half, then the
+    // eight digits of the low half.
+    const std::uint64_t head = '.' | (EightDigitChars(high) >> (8 * (16 - Decimals)) << 8);
+    const std::uint64_t tail = EightDigitChars(low);
+    std::memcpy(out, &head, 8);
+    std::memcpy(out + 1 + (Decimals - 8), &tail, 8);
+    out += 1 + Decimals;
   } else if constexpr (Decimals > 0) {
-    *out++ = '.';
-    Digits32Backward(out + Decimals, static_cast<std::uint32_t>(part), Decimals);
-    out += Decimals;
+    // The point, then the last `Decimals` of eight digits.
+    const std::uint64_t chars = EightDigitChars(static_cast<std::uint32_t>(part));
+    const std::uint64_t text = '.' | (chars >> (8 * (8 - Decimals)) << 8);
+    std::memcpy(out, &text, 8);
+    out += 1 + Decimals;
   }
   return out;
 }
@@ -181,18 +201,26 @@ char* FormatGeneral(char* out, double value, int precision) {
   return out + std::snprintf(out, kLongestNumber, "%.*g", precision, value);
 }
 
-TextWriter::TextWriter(std::ostream& os) : os_(os), buffer_(kBlockSize) {}
+TextWriter::TextWriter(std::ostream& os) : os_(&os), buffer_(kBlockSize) {}
+
+TextWriter::TextWriter() : os_(nullptr), buffer_(kBlockSize) {}
 
 TextWriter::~TextWriter() { Flush(); }
 
 void TextWriter::Flush() {
-  if (used_ > 0) os_.write(buffer_.data(), static_cast<std::streamsize>(used_));
+  if (os_ == nullptr) return;
+  if (used_ > 0) os_->write(buffer_.data(), static_cast<std::streamsize>(used_));
   used_ = 0;
 }
 
 void TextWriter::Reserve(std::size_t length) {
-  if (buffer_.size() - used_ < length) Flush();
-  if (buffer_.size() < length) buffer_.resize(length);
+  if (buffer_.size() - used_ >= length) return;
+  if (os_ != nullptr) {
+    Flush();
+    if (buffer_.size() < length) buffer_.resize(length);
+  } else {
+    buffer_.resize(std::max(used_ + length, 2 * buffer_.size()));
+  }
 }
 
 std::size_t TextWriter::TakeWidth() {
@@ -227,12 +255,32 @@ TextWriter& TextWriter::operator<<(char c) {
 }
 
 TextWriter& TextWriter::Integer(std::int64_t value) {
+  const std::size_t width = TakeWidth();
+  if (value >= 0 && value < 100000000) {
+    // Eight digits at once, the leading zeros but the last turned into
+    // blanks ('0' - 0x10 = ' '), right-aligned in the field.
+    const std::uint64_t digits = EightDigitValues(static_cast<std::uint32_t>(value));
+    const int leading = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+    const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
+    const std::uint64_t chars = digits + kAsciiZeros - (blanks & 0x1010101010101010ULL);
+    const std::size_t length = std::max(width, static_cast<std::size_t>(8 - leading));
+    Reserve(std::max<std::size_t>(length, 8));
+    char* const out = buffer_.data() + used_;
+    if (length >= 8) {
+      std::memset(out, ' ', length - 8);
+      std::memcpy(out + length - 8, &chars, 8);
+    } else {
+      const std::uint64_t tail = chars >> (8 * (8 - length));
+      std::memcpy(out, &tail, 8);
+    }
+    used_ += length;
+    return *this;
+  }
   // Digits go straight into the block, right-aligned in their field.
   const std::uint64_t magnitude =
       value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   const int digits = CountDigits(magnitude);
   const std::size_t length = static_cast<std::size_t>(digits) + (value < 0 ? 1 : 0);
-  const std::size_t width = TakeWidth();
   const std::size_t total = width > length ? width : length;
   Reserve(total);
   char* out = buffer_.data() + used_;
@@ -261,7 +309,3 @@ TextWriter& TextWriter::operator<<(double value) {
   used_ += length;
   return *this;
 }
-
-TextWriter& Width10(TextWriter& writer) { return writer.Width(10); }
-TextWriter& Width4(TextWriter& writer) { return writer.Width(4); }
-TextWriter& Width7(TextWriter& writer) { return writer.Width(7); }

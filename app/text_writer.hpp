@@ -16,7 +16,10 @@ char* FormatInteger(char* out, std::int64_t value);
 
 class TextWriter {
  public:
+  // Writes to `os` in blocks.
   explicit TextWriter(std::ostream& os);
+  // Keeps everything in memory, for text made in pieces and written later.
+  TextWriter();
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
   ~TextWriter();
@@ -45,8 +48,12 @@ class TextWriter {
   TextWriter& operator<<(double value);
   TextWriter& operator<<(TextWriter& (*manipulator)(TextWriter&)) { return manipulator(*this); }
 
-  // Hands everything buffered to the stream.
+  // Hands everything buffered to the stream (nothing without one).
   void Flush();
+
+  // The text kept by a writer without a stream, and its removal.
+  std::string_view Text() const { return {buffer_.data(), used_}; }
+  void Clear() { used_ = 0; }
 
  private:
   TextWriter& Integer(std::int64_t value);
@@ -54,7 +61,7 @@ class TextWriter {
   void Field(const char* text, std::size_t length);
   void Reserve(std::size_t length);
 
-  std::ostream& os_;
+  std::ostream* os_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
   int width_ = 0;
@@ -62,6 +69,6 @@ class TextWriter {
   int precision_ = 6;
 };
 
-TextWriter& Width10(TextWriter& writer);
-TextWriter& Width4(TextWriter& writer);
-TextWriter& Width7(TextWriter& writer);
+inline TextWriter& Width10(TextWriter& writer) { return writer.Width(10); }
+inline TextWriter& Width4(TextWriter& writer) { return writer.Width(4); }
+inline TextWriter& Width7(TextWriter& writer) { return writer.Width(7); }

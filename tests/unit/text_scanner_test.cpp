@@ -15,9 +15,13 @@ namespace {
 
 std::string RandomToken(std::mt19937& random) {
   static const char* const kOdd[] = {
-      "+5",    "5.",    ".5", "1e",  "-",   "+",     "inf",        "nan",         "1e-400", "1e400",
-      "0x1p3", "1.5.3", "e5", "--1", "1e+", "00012", "2147483648", "-2147483649", "abc"};
-  std::uniform_int_distribution<int> kind(0, 9);
+      "+5", "5.", ".5", "1e", "-", "+", "inf", "nan", "1e-400", "1e400", "0x1p3", "1.5.3", "e5",
+      "--1", "1e+", "00012", "2147483648", "-2147483649", "abc",
+      // Digits spelling 2^53 and the number just past it, where plain
+      // division stops being exact.
+      "9007199254740992", "9007199254740993", "-900719925474.0993", "0.9007199254740992",
+      "00000000000000000000.5", "12345678.12345678", "123456789012345678901"};
+  std::uniform_int_distribution<int> kind(0, 10);
   switch (kind(random)) {
     case 0:
       return kOdd[std::uniform_int_distribution<std::size_t>(0, std::size(kOdd) - 1)(random)];
@@ -31,6 +35,16 @@ std::string RandomToken(std::mt19937& random) {
       text << std::uniform_real_distribution<double>(-10, 10)(random) << 'e'
            << std::uniform_int_distribution<int>(-30, 30)(random);
       return text.str();
+    }
+    case 3: {
+      // Random digit strings of up to 22 digits, leading zeros and all, with
+      // the point anywhere or nowhere.
+      std::string text(std::uniform_int_distribution<std::size_t>(1, 22)(random), '0');
+      for (char& c : text) c = static_cast<char>('0' + random() % (random() % 3 == 0 ? 1 : 10));
+      const std::size_t point =
+          std::uniform_int_distribution<std::size_t>(0, text.size() + 1)(random);
+      if (point > text.size()) return text;
+      return text.substr(0, point) + "." + text.substr(point);
     }
     default: {
       // Coordinates as the configuration file holds them, sometimes with more

@@ -331,6 +331,31 @@ TEST(TextWriter, WidthPadsOnTheLeftForOneItem) {
             " -5|5|");
 }
 
+TEST(TextWriter, IntegerFieldsMatchTheStreamAtEveryWidth) {
+  // Every value up to 10^6, the neighbourhood of each power of ten up to
+  // 10^12 (where the digit count changes) and their negatives, in fields
+  // from none to wider than any number here.
+  std::vector<std::int64_t> values;
+  for (std::int64_t v = 0; v <= 1000000; ++v) values.push_back(v);
+  for (std::int64_t power = 10; power <= 1000000000000; power *= 10) {
+    for (std::int64_t v = power - 3; v <= power + 3; ++v) values.push_back(v);
+  }
+  for (std::size_t i = 0, n = values.size(); i < n; i += 7) values.push_back(-values[i]);
+  for (const int width : {0, 1, 3, 4, 7, 8, 9, 10, 12}) {
+    std::ostringstream os;
+    std::ostringstream reference;
+    {
+      TextWriter w(os);
+      for (const std::int64_t v : values) {
+        w.Width(width) << v << '|';
+        reference << std::setw(width) << v << '|';
+      }
+    }
+    ASSERT_EQ(os.str().size(), reference.str().size()) << "width " << width;
+    EXPECT_TRUE(os.str() == reference.str()) << "width " << width;
+  }
+}
+
 TEST(TextWriter, RealsFollowTheChosenNotation) {
   std::ostringstream os;
   {
