@@ -17,6 +17,8 @@ __extension__ typedef unsigned __int128 Wide;
 
 constexpr std::size_t kBlockSize = 1 << 18;
 constexpr std::size_t kLongestNumber = 400;
+// Appended texts from this length on skip the block.
+constexpr std::size_t kDirectWrite = 1 << 15;
 
 constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           10ULL,
@@ -175,6 +177,46 @@ char* FormatFixedAt(char* out, double value) {
   return out;
 }
 
+// Room PutField may use for a field of this width: the longest integer, and
+// a whole word stored at the end.
+std::size_t FieldRoom(std::size_t width) { return std::max<std::size_t>(width, 20) + 8; }
+
+// An integer right-aligned in `width` columns; returns the end.
+char* PutField(char* out, std::int64_t value, std::size_t width) {
+  if (value >= 0 && value < 100000000) {
+    // Eight digits at once, the leading zeros but the last turned into
+    // blanks ('0' - 0x10 = ' ').
+    const std::uint64_t digits = EightDigitValues(static_cast<std::uint32_t>(value));
+    const int leading = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+    const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
+    const std::uint64_t chars = digits + kAsciiZeros - (blanks & 0x1010101010101010ULL);
+    const std::size_t length = std::max(width, static_cast<std::size_t>(8 - leading));
+    if (length >= 8) {
+      if (length <= 16) {
+        constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+        std::memcpy(out, &kBlanks, 8);
+      } else {
+        std::memset(out, ' ', length - 8);
+      }
+      std::memcpy(out + length - 8, &chars, 8);
+    } else {
+      const std::uint64_t tail = chars >> (8 * (8 - length));
+      std::memcpy(out, &tail, 8);
+    }
+    return out + length;
+  }
+  const std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const int digits = CountDigits(magnitude);
+  const std::size_t length = static_cast<std::size_t>(digits) + (value < 0 ? 1 : 0);
+  const std::size_t total = width > length ? width : length;
+  char* const end = out + total;
+  std::memset(out, ' ', total - length);
+  DigitsBackward(end, magnitude, digits);
+  if (value < 0) *(end - digits - 1) = '-';
+  return end;
+}
+
 }  // namespace
 
 char* FormatInteger(char* out, std::int64_t value) {
@@ -213,8 +255,20 @@ void TextWriter::Flush() {
   used_ = 0;
 }
 
-void TextWriter::Reserve(std::size_t length) {
-  if (buffer_.size() - used_ >= length) return;
+void TextWriter::Append(std::string_view text) {
+  if (text.empty()) return;
+  // Long texts go to the stream as they are rather than through the block.
+  if (os_ != nullptr && text.size() >= kDirectWrite) {
+    Flush();
+    os_->write(text.data(), static_cast<std::streamsize>(text.size()));
+    return;
+  }
+  Reserve(text.size());
+  std::memcpy(buffer_.data() + used_, text.data(), text.size());
+  used_ += text.size();
+}
+
+void TextWriter::MakeRoom(std::size_t length) {
   if (os_ != nullptr) {
     Flush();
     if (buffer_.size() < length) buffer_.resize(length);
@@ -229,7 +283,7 @@ std::size_t TextWriter::TakeWidth() {
   return width;
 }
 
-void TextWriter::Field(const char* text, std::size_t length) {
+TextWriter& TextWriter::Field(const char* text, std::size_t length) {
   const std::size_t width = TakeWidth();
   const std::size_t pad = width > length ? width - length : 0;
   Reserve(pad + length);
@@ -237,59 +291,29 @@ void TextWriter::Field(const char* text, std::size_t length) {
   std::memset(out, ' ', pad);
   std::memcpy(out + pad, text, length);
   used_ += pad + length;
-}
-
-TextWriter& TextWriter::operator<<(std::string_view text) {
-  Field(text.data(), text.size());
-  return *this;
-}
-
-TextWriter& TextWriter::operator<<(char c) {
-  if (width_ > 1 || used_ == buffer_.size()) {
-    Field(&c, 1);
-  } else {
-    width_ = 0;
-    buffer_[used_++] = c;
-  }
   return *this;
 }
 
 TextWriter& TextWriter::Integer(std::int64_t value) {
   const std::size_t width = TakeWidth();
-  if (value >= 0 && value < 100000000) {
-    // Eight digits at once, the leading zeros but the last turned into
-    // blanks ('0' - 0x10 = ' '), right-aligned in the field.
-    const std::uint64_t digits = EightDigitValues(static_cast<std::uint32_t>(value));
-    const int leading = digits == 0 ? 7 : std::countr_zero(digits) / 8;
-    const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
-    const std::uint64_t chars = digits + kAsciiZeros - (blanks & 0x1010101010101010ULL);
-    const std::size_t length = std::max(width, static_cast<std::size_t>(8 - leading));
-    Reserve(std::max<std::size_t>(length, 8));
-    char* const out = buffer_.data() + used_;
-    if (length >= 8) {
-      std::memset(out, ' ', length - 8);
-      std::memcpy(out + length - 8, &chars, 8);
-    } else {
-      const std::uint64_t tail = chars >> (8 * (8 - length));
-      std::memcpy(out, &tail, 8);
-    }
-    used_ += length;
-    return *this;
-  }
-  // Digits go straight into the block, right-aligned in their field.
-  const std::uint64_t magnitude =
-      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  const int digits = CountDigits(magnitude);
-  const std::size_t length = static_cast<std::size_t>(digits) + (value < 0 ? 1 : 0);
-  const std::size_t total = width > length ? width : length;
-  Reserve(total);
-  char* out = buffer_.data() + used_;
-  char* end = out + total;
-  for (char* pad = out; pad < end - length; ++pad) *pad = ' ';
-  DigitsBackward(end, magnitude, digits);
-  if (value < 0) *(end - digits - 1) = '-';
-  used_ += total;
+  Reserve(FieldRoom(width));
+  used_ = static_cast<std::size_t>(PutField(buffer_.data() + used_, value, width) - buffer_.data());
   return *this;
+}
+
+void TextWriter::Fields(const int* values, std::size_t count, int width, int add) {
+  width_ = 0;
+  const std::size_t field = width > 0 ? static_cast<std::size_t>(width) : 0;
+  constexpr std::size_t kBatch = 512;
+  for (std::size_t start = 0; start < count; start += kBatch) {
+    const std::size_t end = std::min(count, start + kBatch);
+    Reserve((end - start) * FieldRoom(field));
+    char* out = buffer_.data() + used_;
+    for (std::size_t i = start; i < end; ++i) {
+      out = PutField(out, std::int64_t{values[i]} + add, field);
+    }
+    used_ = static_cast<std::size_t>(out - buffer_.data());
+  }
 }
 
 TextWriter& TextWriter::operator<<(double value) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string_view>
 #include <vector>
@@ -41,12 +42,34 @@ class TextWriter {
     precision_ = precision;
   }
 
-  TextWriter& operator<<(std::string_view text);
-  TextWriter& operator<<(char c);
+  TextWriter& operator<<(std::string_view text) {
+    if (width_ != 0) return Field(text.data(), text.size());
+    if (text.empty()) return *this;
+    Reserve(text.size());
+    std::memcpy(buffer_.data() + used_, text.data(), text.size());
+    used_ += text.size();
+    return *this;
+  }
+  TextWriter& operator<<(const char* text) { return *this << std::string_view(text); }
+  TextWriter& operator<<(char c) {
+    if (width_ > 1) return Field(&c, 1);
+    width_ = 0;
+    Reserve(1);
+    buffer_[used_++] = c;
+    return *this;
+  }
   TextWriter& operator<<(int value) { return Integer(value); }
   TextWriter& operator<<(std::int64_t value) { return Integer(value); }
   TextWriter& operator<<(double value);
   TextWriter& operator<<(TextWriter& (*manipulator)(TextWriter&)) { return manipulator(*this); }
+
+  // Each of `count` values plus `add`, right-aligned in `width` columns: the
+  // same text as Width(width) << value + add for each in turn.
+  void Fields(const int* values, std::size_t count, int width, int add);
+
+  // Appends text as it is (no field width); long texts go straight to the
+  // stream after what is buffered.
+  void Append(std::string_view text);
 
   // Hands everything buffered to the stream (nothing without one).
   void Flush();
@@ -58,8 +81,12 @@ class TextWriter {
  private:
   TextWriter& Integer(std::int64_t value);
   std::size_t TakeWidth();
-  void Field(const char* text, std::size_t length);
-  void Reserve(std::size_t length);
+  TextWriter& Field(const char* text, std::size_t length);
+  // Room for `length` more characters in the block.
+  void Reserve(std::size_t length) {
+    if (buffer_.size() - used_ < length) MakeRoom(length);
+  }
+  void MakeRoom(std::size_t length);
 
   std::ostream* os_;
   std::vector<char> buffer_;

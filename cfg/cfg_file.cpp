@@ -6,10 +6,14 @@
 #include <limits>
 
 #include "app/console.hpp"
+#include "app/ordered_chunks.hpp"
 #include "app/text_writer.hpp"
 #include "cfg/simple_cfg.hpp"
 
 namespace {
+
+// Coordinate lines per chunk of the parallel writer: about 120 KB of text.
+constexpr std::size_t kAtomsPerChunk = 2048;
 
 // The first number of a type block's first line, then past the block.
 bool ReadTypeCount(TextScanner& in, int& count) {
@@ -94,7 +98,7 @@ void SimpleCfg::save(std::ostream& out, const std::string& title) const {
     std::cerr << "There is no open file to save the SimpleCfg object " << std::endl;
     FatalStop();
   }
-  {
+  WithMemoryGuard("SimpleCfg::save", [&] {
     TextWriter w(out);
     constexpr std::string_view kIndent = "            ";
     w << " (Version 3 format configuration file) !file created by SimpleCfg::save !\n";
@@ -127,13 +131,22 @@ void SimpleCfg::save(std::ostream& out, const std::string& title) const {
       w << kIndent << Width10 << zero << ' ' << Width10 << zero << ' ' << Width10 << zero << '\n';
       w << " \n";
     }
-    w.SetFixed(15);
-    const double* value = coords.get();
-    for (int i = 0; i < atomcount_; ++i, value += 3) {
-      w << ' ' << Width10 << value[0] << "  " << Width10 << value[1] << "  " << Width10 << value[2]
-        << '\n';
-    }
-  }
+    const double* const values = coords.get();
+    const auto atoms = static_cast<std::size_t>(std::max(atomcount_, 0));
+    WriteInOrder(
+        w, atoms,
+        [atoms](const Chunk& previous) {
+          return Chunk{previous.last, std::min(atoms, previous.last + kAtomsPerChunk)};
+        },
+        [values](TextWriter& chunk_text, const Chunk& chunk) {
+          chunk_text.SetFixed(15);
+          const double* const end = values + 3 * chunk.last;
+          for (const double* value = values + 3 * chunk.first; value < end; value += 3) {
+            chunk_text << ' ' << Width10 << value[0] << "  " << Width10 << value[1] << "  "
+                       << Width10 << value[2] << '\n';
+          }
+        });
+  });
   // The stream keeps precision 15 for the next file written through it.
   out.precision(15);
   CheckWriteOutcome("SimpleCfg::save", out);
