@@ -2,6 +2,7 @@
 // buffer (exact consumption) or over a scanner's block (fast bulk reading).
 #include "app/text_reader.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -11,9 +12,13 @@
 #include <limits>
 #include <string>
 
+#include "app/two_threads.hpp"
+
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 16;
+constexpr std::size_t kBlockSize = 1 << 21;
+// Most values the second thread of a bulk read buffers.
+constexpr std::size_t kLaterValues = 1 << 16;
 
 bool IsSpace(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -356,16 +361,12 @@ const char* TakeDigits(const char* p, const char* end, std::uint64_t& digits) {
   return p;
 }
 
-}  // namespace
-
-bool TextScanner::QuickReal(double& value) {
-  // The common case, a plain decimal whose digits, read as a whole number,
-  // stay within 2^53 and that ends inside the block: that number and the
-  // power of ten are exact doubles, so one division rounds the value
-  // correctly, as the full extraction would. Anything else is left untouched
-  // for the full extraction.
-  const char* p = next_;
-  const char* const end = end_;
+// The common case, a plain decimal whose digits, read as a whole number,
+// stay within 2^53 and that ends before `end`: that number and the power of
+// ten are exact doubles, so one division rounds the value correctly, as the
+// full extraction would. Returns the end of the number, or nullptr for
+// anything else (left to the full extraction).
+const char* QuickDecimal(const char* p, const char* end, double& value) {
   bool negative = false;
   if (p < end) {
     // Without branches: the sign is as likely one way as the other.
@@ -385,12 +386,106 @@ bool TextScanner::QuickReal(double& value) {
   }
   if (p >= end || count == 0 || count > 19 || digits > (std::uint64_t{1} << 53) || decimals > 22 ||
       *p == 'e' || *p == 'E') {
-    return false;
+    return nullptr;
   }
   const double magnitude = static_cast<double>(digits) / kExactPowers[decimals];
   value = negative ? -magnitude : magnitude;
-  next_ = p;
+  return p;
+}
+
+// How a run of quick values over a piece of text ended.
+struct QuickRun {
+  std::size_t count = 0;  // values taken
+  const char* end;        // end of the last value taken, or the start
+  bool whole = false;     // the whole piece was taken
+};
+
+// Values separated by white space from [p, end), where *end is white space,
+// each through QuickDecimal and followed by white space; stops at the first
+// other value, or after `most` values. Value k goes to values[k]; with
+// `ends`, its end to ends[k].
+QuickRun TakeQuickValues(const char* p, const char* end, double* values, std::size_t most,
+                         const char** ends) {
+  QuickRun run;
+  run.end = p;
+  while (run.count < most) {
+    while (p < end && IsSpace(static_cast<unsigned char>(*p))) ++p;
+    if (p == end) {
+      run.whole = true;
+      return run;
+    }
+    double value = 0;
+    // The white space at `end` ends any value that reaches it.
+    const char* const after = QuickDecimal(p, end + 1, value);
+    if (after == nullptr || !IsSpace(static_cast<unsigned char>(*after))) {
+      return run;
+    }
+    values[run.count] = value;
+    if (ends != nullptr) ends[run.count] = after;
+    ++run.count;
+    run.end = p = after;
+  }
+  return run;
+}
+
+}  // namespace
+
+bool TextScanner::QuickReal(double& value) {
+  const char* const after = QuickDecimal(next_, end_, value);
+  if (after == nullptr) return false;
+  next_ = after;
   return true;
+}
+
+std::size_t TextScanner::ReadReals(double* values, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    if (in_.good() && end_ - next_ >= static_cast<std::ptrdiff_t>(kSplitText)) {
+      done += TakeInTwoParts(values + done, count - done);
+      if (done == count) break;
+    }
+    if (!ReadReal(values[done])) break;
+    ++done;
+  }
+  return done;
+}
+
+std::size_t TextScanner::TakeInTwoParts(double* values, std::size_t count) {
+  // The text up to the block's last white space holds whole values only; it
+  // is cut in two at white space near its middle. This thread takes the
+  // first part straight into `values`; the other takes the second into a
+  // buffer of its own, which follows on only if the first part was taken
+  // whole. Any value the quick path does not take stops a part, and the
+  // caller goes on from there the ordinary way.
+  const char* const begin = next_;
+  const char* stop = end_ - 1;
+  while (stop > begin && !IsSpace(static_cast<unsigned char>(*stop))) --stop;
+  const char* middle = begin + (stop - begin) / 2;
+  while (middle < stop && !IsSpace(static_cast<unsigned char>(*middle))) ++middle;
+  if (middle >= stop) return 0;
+  // At least two characters per value; a second part with more values than
+  // the buffer holds is taken up to there.
+  const auto room =
+      std::min({count, static_cast<std::size_t>(stop - middle) / 2 + 1, kLaterValues});
+  if (later_values_.size() < room) {
+    later_values_.resize(room);
+    later_ends_.resize(room);
+  }
+  QuickRun first;
+  QuickRun second;
+  RunOnTwoThreads([&] { first = TakeQuickValues(begin, middle, values, count, nullptr); },
+                  [&] {
+                    second = TakeQuickValues(middle, stop, later_values_.data(), room,
+                                             later_ends_.data());
+                  });
+  if (!first.whole) {
+    next_ = first.end;
+    return first.count;
+  }
+  const std::size_t taken = std::min(second.count, count - first.count);
+  std::copy_n(later_values_.data(), taken, values + first.count);
+  next_ = taken > 0 ? later_ends_[taken - 1] : first.end;
+  return first.count + taken;
 }
 
 bool TextScanner::ReadCount(int& value) {

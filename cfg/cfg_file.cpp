@@ -85,10 +85,7 @@ void SimpleCfg::load(std::istream& in) {
       if (!ReadTypeCount(scan, count)) return;
       if (count != ni[t]) return RejectValue(in);
     }
-    double* value = coords.get();
-    for (std::size_t i = 0, n = static_cast<std::size_t>(atomcount_) * 3; i < n; ++i) {
-      if (!scan.ReadReal(value[i])) return;
-    }
+    scan.ReadReals(coords.get(), static_cast<std::size_t>(atomcount_) * 3);
   }();
   if (in.fail()) WarningBlock("SimpleCfg::load", in);
 }

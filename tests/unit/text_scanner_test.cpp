@@ -3,11 +3,13 @@
 // a value straddles two blocks.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/text_reader.hpp"
 
@@ -129,6 +131,72 @@ TEST(TextScanner, ReadsWhatTheStreamReads) {
     }
   }
   EXPECT_GT(compared, 100000);
+}
+
+// Coordinate lines of several megabytes, as the configuration file holds
+// them, so that the bulk reader splits its work, with an odd value now and
+// then: one the short cut does not take, one glued to text, or none at all.
+std::string CoordinateText(std::mt19937& random, std::size_t lines, int odd_every) {
+  static const char* const kOdd[] = {"1.5e3",  "-0.12345678901234567",    "1.5x", "x",
+                                     "+7",     "12345678901234567890",    ".5",   "5.",
+                                     "1e-400", "0.000000000000000000001", "nan",  "--1"};
+  std::uniform_real_distribution<double> coordinate(-0.5, 0.5);
+  std::string text;
+  char number[64];
+  for (std::size_t line = 0; line < lines; ++line) {
+    for (int k = 0; k < 3; ++k) {
+      if (odd_every > 0 && random() % odd_every == 0) {
+        text += kOdd[random() % std::size(kOdd)];
+      } else {
+        std::snprintf(number, sizeof number, "%.15f", coordinate(random));
+        text += number;
+      }
+      text += k < 2 ? "  " : (random() % 50 == 0 ? "\r\n" : "\n ");
+    }
+  }
+  return text;
+}
+
+TEST(TextScanner, ManyRealsAtOnceAsOneByOne) {
+  // Clean text of 3 million values read in full, and texts with odd values
+  // read up to where the stream's own extraction fails; counts below and
+  // above what the text holds. Afterwards both go on to the same place.
+  std::mt19937 random(7);
+  struct Case {
+    std::size_t lines;
+    int odd_every;
+    std::size_t count;
+  };
+  const std::vector<Case> cases = {
+      {300000, 0, 900000},      {200000, 0, 600001},
+      {200000, 0, 123457},      {150000, 40000, 450000},
+      {150000, 400000, 450000}, {150000, 90000, 200000},
+      {5000, 0, 15000},         {100, 7, 300},
+  };
+  for (const Case& c : cases) {
+    const std::string text = CoordinateText(random, c.lines, c.odd_every) + "42 tail\n";
+    std::istringstream model(text);
+    std::vector<double> expected;
+    for (double v = 0; expected.size() < c.count && model >> v;) expected.push_back(v);
+    std::istringstream scanned_stream(text);
+    TextScanner scanner(scanned_stream);
+    std::vector<double> got(c.count, -7.0);
+    const std::size_t read = scanner.ReadReals(got.data(), c.count);
+    SCOPED_TRACE(testing::Message() << c.lines << " lines, odd 1 in " << c.odd_every);
+    ASSERT_EQ(read, expected.size());
+    EXPECT_EQ(std::memcmp(got.data(), expected.data(), read * sizeof(double)), 0);
+    // A failed read leaves its target alone, as does every later one.
+    for (std::size_t i = read; i < c.count; ++i) ASSERT_EQ(got[i], -7.0) << i;
+    ASSERT_EQ(scanned_stream.rdstate(), model.rdstate());
+    model.clear();
+    scanned_stream.clear();
+    ModelSkip(model);
+    scanner.SkipLine();
+    double next_model = 0;
+    double next_scanned = 0;
+    EXPECT_EQ(static_cast<bool>(model >> next_model), scanner.ReadReal(next_scanned));
+    EXPECT_EQ(next_scanned, next_model);
+  }
 }
 
 TEST(TextScanner, NothingIsReadOnceAFlagIsSet) {
