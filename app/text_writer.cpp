@@ -182,7 +182,7 @@ char* FormatFixedAt(char* out, double value) {
 std::size_t FieldRoom(std::size_t width) { return std::max<std::size_t>(width, 20) + 8; }
 
 // An integer right-aligned in `width` columns; returns the end.
-char* PutField(char* out, std::int64_t value, std::size_t width) {
+[[gnu::always_inline]] inline char* PutField(char* out, std::int64_t value, std::size_t width) {
   if (value >= 0 && value < 100000000) {
     // Eight digits at once, the leading zeros but the last turned into
     // blanks ('0' - 0x10 = ' ').
@@ -301,6 +301,41 @@ TextWriter& TextWriter::Integer(std::int64_t value) {
   return *this;
 }
 
+namespace {
+
+// Fields of one width for a run of values: the width known at compile time
+// lets the common case (a value below 10^8 no wider than the field) take
+// fixed-size stores only.
+template <std::size_t Width>
+char* PutFields(char* out, const int* values, std::size_t count, int add) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::int64_t value = std::int64_t{values[i]} + add;
+    constexpr auto kLimit =
+        static_cast<std::int64_t>(kPowersOfTen[std::min<std::size_t>(Width, 8)]);
+    if (value >= 0 && value < kLimit) {
+      const std::uint64_t digits = EightDigitValues(static_cast<std::uint32_t>(value));
+      const int leading = digits == 0 ? 7 : std::countr_zero(digits) / 8;
+      const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
+      const std::uint64_t chars = digits + kAsciiZeros - (blanks & 0x1010101010101010ULL);
+      if constexpr (Width >= 8) {
+        static_assert(Width <= 16);
+        constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
+        std::memcpy(out, &kBlanks, 8);
+        std::memcpy(out + Width - 8, &chars, 8);
+      } else {
+        const std::uint64_t tail = chars >> (8 * (8 - Width));
+        std::memcpy(out, &tail, 8);
+      }
+      out += Width;
+    } else {
+      out = PutField(out, value, Width);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 void TextWriter::Fields(const int* values, std::size_t count, int width, int add) {
   width_ = 0;
   const std::size_t field = width > 0 ? static_cast<std::size_t>(width) : 0;
@@ -309,8 +344,17 @@ void TextWriter::Fields(const int* values, std::size_t count, int width, int add
     const std::size_t end = std::min(count, start + kBatch);
     Reserve((end - start) * FieldRoom(field));
     char* out = buffer_.data() + used_;
-    for (std::size_t i = start; i < end; ++i) {
-      out = PutField(out, std::int64_t{values[i]} + add, field);
+    switch (field) {
+      case 10:
+        out = PutFields<10>(out, values + start, end - start, add);
+        break;
+      case 4:
+        out = PutFields<4>(out, values + start, end - start, add);
+        break;
+      default:
+        for (std::size_t i = start; i < end; ++i) {
+          out = PutField(out, std::int64_t{values[i]} + add, field);
+        }
     }
     used_ = static_cast<std::size_t>(out - buffer_.data());
   }
