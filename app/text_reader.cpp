@@ -339,17 +339,24 @@ constexpr std::uint64_t kPowersOfTen[] = {1,      10,      100,      1000,     1
 // Eight characters are examined at a time while the block holds them: the
 // digits among the first of them are moved to the end of the word behind
 // '0's and converted at once.
-const char* TakeDigits(const char* p, const char* end, std::uint64_t& digits) {
+constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
+
+// How many of the eight characters of `word` are digits before the first
+// that is not, the first character in the lowest byte.
+int DigitRun(std::uint64_t word) {
   constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ULL;
-  constexpr std::uint64_t kThrees = 0x3030303030303030ULL;
+  // Non-zero in each byte that is not a digit, and correct up to the first
+  // such byte (a carry from 0xFA and above only spoils later bytes).
+  const std::uint64_t other =
+      ((word & kHigh) ^ kThrees) | (((word + 0x0606060606060606ULL) & kHigh) ^ kThrees);
+  return other == 0 ? 8 : std::countr_zero(other) / 8;
+}
+
+const char* TakeDigits(const char* p, const char* end, std::uint64_t& digits) {
   while (end - p >= 8) {
     std::uint64_t word = 0;
     std::memcpy(&word, p, 8);
-    // Non-zero in each byte that is not a digit, and correct up to the first
-    // such byte (a carry from 0xFA and above only spoils later bytes).
-    const std::uint64_t other =
-        ((word & kHigh) ^ kThrees) | (((word + 0x0606060606060606ULL) & kHigh) ^ kThrees);
-    const int run = other == 0 ? 8 : std::countr_zero(other) / 8;
+    const int run = DigitRun(word);
     if (run == 0) return p;
     word <<= 8 * (8 - run);
     word |= (kThrees >> (8 * run - 1)) >> 1;
@@ -372,6 +379,26 @@ const char* QuickDecimal(const char* p, const char* end, double& value) {
     // Without branches: the sign is as likely one way as the other.
     negative = *p == '-';
     p += (negative || *p == '+') ? 1 : 0;
+  }
+  if (end - p >= 18 && IsDigit(*p) && p[1] == '.') {
+    // The layout the configuration files are written in, one digit, the
+    // point and fifteen decimals, taken in two words: eight digits, then
+    // seven and a character that is no digit (nor an exponent).
+    std::uint64_t first = 0;
+    std::uint64_t second = 0;
+    std::memcpy(&first, p + 2, 8);
+    std::memcpy(&second, p + 10, 8);
+    const auto last = static_cast<char>(second >> 56);
+    if (DigitRun(first) == 8 && DigitRun(second) == 7 && last != 'e' && last != 'E') {
+      const std::uint64_t digits = static_cast<std::uint64_t>(*p - '0') * 1000000000000000ULL +
+                                   EightDigitsValue(first) * 10000000 +
+                                   EightDigitsValue((second << 8) | '0');
+      if (digits <= (std::uint64_t{1} << 53)) {
+        const double magnitude = static_cast<double>(digits) / 1e15;
+        value = negative ? -magnitude : magnitude;
+        return p + 17;
+      }
+    }
   }
   std::uint64_t digits = 0;
   const char* const whole = p;

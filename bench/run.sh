@@ -68,15 +68,19 @@ printf '2\nw3\ny\n' >w3.answers
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 
-# wall_median COMMAND: median wall time in seconds of RUNS runs of a shell command.
+# wall_median COMMAND [PREPARE]: median wall time in seconds of RUNS runs of a
+# shell command; PREPARE, if given, runs (untimed) before each of them.
 wall_median() {
   if [[ $HAVE_HYPERFINE == 1 ]]; then
-    hyperfine --runs "$RUNS" --style none --export-csv timing.csv "$1" >/dev/null 2>&1 ||
+    local prepare=()
+    [[ -n ${2:-} ]] && prepare=(--prepare "$2")
+    hyperfine --runs "$RUNS" --style none "${prepare[@]}" --export-csv timing.csv "$1" >/dev/null 2>&1 ||
       die "command failed: $1"
     awk -F, 'NR == 2 { print $4 }' timing.csv
   else
     local i t0 t1
     for ((i = 0; i < RUNS; i++)); do
+      [[ -n ${2:-} ]] && { sh -c "$2" || die "command failed: $2"; }
       t0=$(date +%s.%N)
       sh -c "$1" || die "command failed: $1"
       t1=$(date +%s.%N)
@@ -84,6 +88,11 @@ wall_median() {
     done | median
   fi
 }
+
+# fresh_outputs FILE...: the command that removes output files and writes all
+# dirty data to disk, so that a timed run starts with no files to discard and
+# no write-back of earlier runs going on.
+fresh_outputs() { printf 'rm -f %s; sync' "$*"; }
 
 fncprep_cmd() {  # fncprep_cmd WORKLOAD
   printf 'env LD_PRELOAD=%q FAKETIME=%q %q <%s.answers >/dev/null' \
@@ -108,13 +117,20 @@ bench_workload() {
   first_sums=$(sha256sum "${outputs[@]}")
   for f in "${outputs[@]}"; do bytes=$((bytes + $(stat -c %s "$f"))); done
 
-  local t_prog t_cp t_plain
+  # Two situations, each for all three commands: the outputs of the run
+  # before are still there, so opening them discards ("over"), or there are
+  # none and nothing is being written back ("fresh").
+  local t_prog t_cp t_plain f_prog f_cp f_plain
   t_prog=$(wall_median "$(fncprep_cmd "$w")")
   [[ $(sha256sum "${outputs[@]}") == "$first_sums" ]] ||
     die "$w: outputs differ between runs of the same input"
+  f_prog=$(wall_median "$(fncprep_cmd "$w")" "$(fresh_outputs "${outputs[@]}")")
+  [[ $(sha256sum "${outputs[@]}") == "$first_sums" ]] ||
+    die "$w: outputs differ between runs of the same input"
   t_cp=$(wall_median "cp ${outputs[*]} copy/")
+  f_cp=$(wall_median "cp ${outputs[*]} copy/" "$(fresh_outputs "${outputs[@]/#/copy/}")")
 
-  local args=() times=() i
+  local args=() times=() fresh_times=() i
   for f in "${outputs[@]}"; do
     case $f in
       *.cfg) args+=(cfg "$f" "plain/$f") ;;
@@ -124,25 +140,38 @@ bench_workload() {
   for ((i = 0; i < RUNS; i++)); do
     times+=("$("$SCRATCH/plain_writer" "${args[@]}")") || die "plain_writer failed on $w"
   done
+  for ((i = 0; i < RUNS; i++)); do
+    sh -c "$(fresh_outputs "${outputs[@]/#/plain/}")"
+    fresh_times+=("$("$SCRATCH/plain_writer" "${args[@]}")") || die "plain_writer failed on $w"
+  done
   t_plain=$(printf '%s\n' "${times[@]}" | median)
+  f_plain=$(printf '%s\n' "${fresh_times[@]}" | median)
   local same=yes
   for f in "${outputs[@]}"; do
     cmp -s "$f" "plain/$f" || same=NO
     cmp -s "$f" "copy/$f" || die "cp produced a different $f"
   done
 
-  local mb mbps r_plain r_cp
+  local mb mbps f_mbps r_plain r_cp fr_plain fr_cp
   mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
   mbps=$(awk -v b="$bytes" -v t="$t_prog" 'BEGIN { printf "%.0f", b / 1e6 / t }')
+  f_mbps=$(awk -v b="$bytes" -v t="$f_prog" 'BEGIN { printf "%.0f", b / 1e6 / t }')
   r_plain=$(ratio "$t_plain" "$t_prog")
   r_cp=$(ratio "$t_prog" "$t_cp")
-  say "  fncprep  median $(printf '%.3f' "$t_prog") s   peak RSS $rss_kib KiB   output $mb MB (${outputs[*]})   $mbps MB/s"
-  say "  cp       median $(printf '%.3f' "$t_cp") s   (copy of the finished outputs)"
-  say "  plain    median $(printf '%.3f' "$t_plain") s   (write phase only; byte-identical to fncprep: $same)"
-  say "  ratios   plain/fncprep $r_plain (target >= 15)   fncprep/cp $r_cp (target <= 5)"
+  fr_plain=$(ratio "$f_plain" "$f_prog")
+  fr_cp=$(ratio "$f_prog" "$f_cp")
+  say "  output   $mb MB (${outputs[*]}); fncprep peak RSS $rss_kib KiB"
+  say "                 over the last outputs    fresh outputs"
+  say "  fncprep  $(printf '%9.3f s %8s MB/s %9.3f s %8s MB/s' "$t_prog" "$mbps" "$f_prog" "$f_mbps")"
+  say "  cp       $(printf '%9.3f s %14s %9.3f s' "$t_cp" "" "$f_cp")   (copy of the finished outputs)"
+  say "  plain    $(printf '%9.3f s %14s %9.3f s' "$t_plain" "" "$f_plain")   (write phase only; byte-identical to fncprep: $same)"
+  say "  ratios   over the last outputs: plain/fncprep $r_plain, fncprep/cp $r_cp;" \
+    "fresh: plain/fncprep $fr_plain, fncprep/cp $fr_cp (targets >= 15 and <= 5)"
   [[ $same == yes ]] || die "plain writer output differs from fncprep on $w"
-  SUMMARY[$w]=$(printf '%-3s %9.3f %9.3f %9.3f %8s %8s %9s %7s' "$w" "$t_prog" "$t_cp" "$t_plain" \
-    "$r_plain" "$r_cp" "$((rss_kib / 1024))" "$mbps")
+  SUMMARY[$w]=$(printf '%-3s %-5s %8.3f %8.3f %8.3f %7s %7s' "$w" over "$t_prog" "$t_cp" "$t_plain" \
+    "$r_plain" "$r_cp")
+  SUMMARY[$w]+=$'\n'$(printf '%-3s %-5s %8.3f %8.3f %8.3f %7s %7s %8s' "" fresh "$f_prog" "$f_cp" \
+    "$f_plain" "$fr_plain" "$fr_cp" "$((rss_kib / 1024))")
   LAST_RSS_KIB=$rss_kib
 }
 
@@ -178,8 +207,8 @@ say "== w3: mode 2, 1000000 atoms: 70000 x 12-atom molecules (20 pairs), 20000 x
 bench_workload w3 6 w3.fnc
 say ""
 
-say "summary (median seconds; peak RSS of fncprep in MiB; fncprep output MB/s)"
-say "wl    fncprep        cp     plain  pl/fnc   fnc/cp   RSS MiB    MB/s"
+say "summary (median seconds; peak RSS of fncprep in MiB)"
+say "wl  files  fncprep       cp    plain  pl/fnc  fnc/cp  RSS MiB"
 for w in w1 w2 w3; do say "${SUMMARY[$w]}"; done
 say ""
 

@@ -22,7 +22,12 @@ std::string RandomToken(std::mt19937& random) {
       // Digits spelling 2^53 and the number just past it, where plain
       // division stops being exact.
       "9007199254740992", "9007199254740993", "-900719925474.0993", "0.9007199254740992",
-      "00000000000000000000.5", "12345678.12345678", "123456789012345678901"};
+      "00000000000000000000.5", "12345678.12345678", "123456789012345678901",
+      // One digit and fifteen decimals, the files' own layout, at and past
+      // the edges of its short cut.
+      "9.999999999999999", "-9.007199254740992", "9.007199254740993", "1.123456789012345e5",
+      "1.123456789012345E", "1.1234567890123456", "1.12345678901234", "1.123456789012345.5",
+      "0.000000000000000", "-0.000000000000000", "+1.000000000000000"};
   std::uniform_int_distribution<int> kind(0, 10);
   switch (kind(random)) {
     case 0:
