@@ -10,8 +10,8 @@
 
 namespace {
 
-// Neighbours below which the placement runs on one thread.
-constexpr std::size_t kSplitNeighbours = 50000;
+// Atoms placed or copied below which the placement runs on one thread.
+constexpr std::size_t kSplitAtoms = 50000;
 
 }  // namespace
 
@@ -108,16 +108,17 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t
   // Every centre takes 3 draws per neighbour, so the stream for a later
   // centre is known by skipping the draws before it. Large runs are split in
   // two: this thread places the first part while the other skips to the
-  // second and places it. Skipping costs about a sixth of placing, so the
-  // first part is the larger (6/11 of the centres) and both finish together.
+  // second and places it. Skipping costs about a sixth of placing, so with
+  // neighbours the first part is the larger (6/11 of the centres) and both
+  // finish together; without, the centres are only copied, half each.
   RandomStream stream(seed);
   const std::size_t draws_per_centre = 3 * static_cast<std::size_t>(s);
-  if (neighbour_entries < kSplitNeighbours) {
+  if (static_cast<std::size_t>(n) + neighbour_entries < kSplitAtoms) {
     place(0, n, stream);
   } else {
     // Each thread draws from a copy on its own stack: two streams side by
     // side would share cache lines that both threads write on every draw.
-    const int split = static_cast<int>(std::int64_t{n} * 6 / 11);
+    const int split = s > 0 ? static_cast<int>(std::int64_t{n} * 6 / 11) : n / 2;
     const RandomStream start = stream;
     RunOnTwoThreads(
         [&] {
