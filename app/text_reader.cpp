@@ -10,13 +10,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "app/two_threads.hpp"
 
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 21;
+// The scanner's block: small for parameter files and headers, large once a
+// bulk read of many values begins.
+constexpr std::size_t kBlockSize = 1 << 16;
+constexpr std::size_t kBulkBlockSize = 1 << 21;
 // Most values the second thread of a bulk read buffers.
 constexpr std::size_t kLaterValues = 1 << 16;
 
@@ -274,8 +278,20 @@ void RejectValue(std::istream& in) {
   in.clear((in.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
 }
 
-TextScanner::TextScanner(std::istream& in) : in_(in), block_(kBlockSize) {
-  next_ = end_ = block_.data();
+TextScanner::TextScanner(std::istream& in)
+    : in_(in), block_(std::make_unique_for_overwrite<char[]>(kBlockSize)), block_size_(kBlockSize) {
+  next_ = end_ = block_.get();
+}
+
+void TextScanner::EnlargeBlock() {
+  // What is left of the block moves to the start of the larger one.
+  auto larger = std::make_unique_for_overwrite<char[]>(kBulkBlockSize);
+  const auto left = static_cast<std::size_t>(end_ - next_);
+  std::copy(next_, end_, larger.get());
+  block_ = std::move(larger);
+  block_size_ = kBulkBlockSize;
+  next_ = block_.get();
+  end_ = next_ + left;
 }
 
 int TextScanner::Refill() {
@@ -283,13 +299,12 @@ int TextScanner::Refill() {
   std::streamsize got = 0;
   std::streambuf* buf = in_.rdbuf();
   try {
-    got =
-        buf != nullptr ? buf->sgetn(block_.data(), static_cast<std::streamsize>(block_.size())) : 0;
+    got = buf != nullptr ? buf->sgetn(block_.get(), static_cast<std::streamsize>(block_size_)) : 0;
   } catch (...) {
     in_.setstate(std::ios::badbit);
     got = 0;
   }
-  next_ = block_.data();
+  next_ = block_.get();
   end_ = next_ + got;
   if (got <= 0) {
     drained_ = true;
@@ -465,6 +480,8 @@ bool TextScanner::QuickReal(double& value) {
 }
 
 std::size_t TextScanner::ReadReals(double* values, std::size_t count) {
+  // Enough values to fill more than one large block are read through one.
+  if (block_size_ < kBulkBlockSize && count > kBulkBlockSize / 16) EnlargeBlock();
   std::size_t done = 0;
   while (done < count) {
     if (in_.good() && end_ - next_ >= static_cast<std::ptrdiff_t>(kSplitText)) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <vector>
 
 // One value or line straight from the stream, taking exactly the characters
@@ -54,6 +55,7 @@ class TextScanner {
 
  private:
   int Refill();
+  void EnlargeBlock();
   bool QuickReal(double& value);
   std::size_t TakeInTwoParts(double* values, std::size_t count);
 
@@ -61,7 +63,8 @@ class TextScanner {
   static constexpr std::size_t kSplitText = 1 << 18;
 
   std::istream& in_;
-  std::vector<char> block_;
+  std::unique_ptr<char[]> block_;
+  std::size_t block_size_;
   const char* next_ = nullptr;
   const char* end_ = nullptr;
   bool drained_ = false;

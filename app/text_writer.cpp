@@ -289,9 +289,9 @@ void TextWriter::Append(std::string_view text) {
 void TextWriter::MakeRoom(std::size_t length) {
   if (os_ != nullptr) {
     Flush();
-    if (buffer_.size() < length) buffer_.resize(length);
+    if (buffer_.size() < length) buffer_.Enlarge(length, 0);
   } else {
-    buffer_.resize(std::max(used_ + length, 2 * buffer_.size()));
+    buffer_.Enlarge(std::max(used_ + length, 2 * buffer_.size()), used_);
   }
 }
 

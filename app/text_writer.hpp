@@ -6,14 +6,38 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <memory>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 // Number texts, each appended at `out` (room for 400 characters), returning
 // the end. The results are those of printf's "%.*f", "%.*g" and "%lld".
 char* FormatFixed(char* out, double value, int decimals);
 char* FormatGeneral(char* out, double value, int precision);
 char* FormatInteger(char* out, std::int64_t value);
+
+// A block of characters that is left uncleared when made or enlarged: its
+// text is always written before it is read.
+class CharBlock {
+ public:
+  explicit CharBlock(std::size_t size)
+      : data_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+  char* data() { return data_.get(); }
+  const char* data() const { return data_.get(); }
+  std::size_t size() const { return size_; }
+  char& operator[](std::size_t i) { return data_[i]; }
+  // Enlarges the block to `size`, keeping its first `keep` characters.
+  void Enlarge(std::size_t size, std::size_t keep) {
+    auto larger = std::make_unique_for_overwrite<char[]>(size);
+    std::memcpy(larger.get(), data_.get(), keep);
+    data_ = std::move(larger);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<char[]> data_;
+  std::size_t size_;
+};
 
 class TextWriter {
  public:
@@ -89,7 +113,7 @@ class TextWriter {
   void MakeRoom(std::size_t length);
 
   std::ostream* os_;
-  std::vector<char> buffer_;
+  CharBlock buffer_;
   std::size_t used_ = 0;
   int width_ = 0;
   bool fixed_ = false;

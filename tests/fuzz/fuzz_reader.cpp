@@ -4,9 +4,11 @@
 // extraction, whatever the text and wherever the scanner's block ends.
 //
 // Input: one byte for the size of the pieces in which the stream hands out
-// its text (0: all at once), one byte for the number of operations n (1 to
-// 16), n operation bytes, then the text. The operations are applied in turn,
-// over and over, until every stream has failed.
+// its text (0: all at once; 255: all at once, the text repeated to over
+// 300 KB so that the scanner's bulk read splits its work), one byte for the
+// number of operations n (1 to 16), n operation bytes, then the text. The
+// operations are applied in turn, over and over, until every stream has
+// failed.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "app/text_reader.hpp"
 #include "fuzz_support.hpp"
@@ -44,16 +47,24 @@ class PieceBuffer : public std::streambuf {
   std::size_t piece_;
 };
 
-enum class Op { kInt, kReal, kLine, kCount };
+enum class Op { kInt, kReal, kLine, kCount, kReals };
+
+// Reals wanted by a kReals operation byte: a few, or all there are.
+std::size_t RealsWanted(std::uint8_t op) { return op >= 250 ? std::size_t{1} << 18 : 1 + op / 5; }
 
 struct Outcome {
   bool ok = false;
   int integer = 0;
   double real = 0;
+  std::vector<double> reals;
   std::ios::iostate state = std::ios::goodbit;
 
   bool operator==(const Outcome& other) const {
-    if (ok != other.ok || state != other.state) return false;
+    if (ok != other.ok || state != other.state || reals.size() != other.reals.size()) return false;
+    if (!reals.empty() &&
+        std::memcmp(reals.data(), other.reals.data(), reals.size() * sizeof(double)) != 0) {
+      return false;
+    }
     if (!ok) return true;
     return integer == other.integer && std::memcmp(&real, &other.real, sizeof real) == 0;
   }
@@ -61,9 +72,15 @@ struct Outcome {
 
 // The standard stream's own extraction, with the program's line skip and
 // count refusal written out in stream operations.
-Outcome Reference(std::istream& in, Op op) {
+Outcome Reference(std::istream& in, Op op, std::size_t wanted) {
   Outcome result;
   switch (op) {
+    case Op::kReals:
+      for (double value = 0; result.reals.size() < wanted && in >> value;) {
+        result.reals.push_back(value);
+      }
+      result.ok = result.reals.size() == wanted;
+      break;
     case Op::kInt:
       result.ok = static_cast<bool>(in >> result.integer);
       break;
@@ -89,9 +106,15 @@ Outcome Reference(std::istream& in, Op op) {
   return result;
 }
 
-Outcome Direct(std::istream& in, Op op) {
+Outcome Direct(std::istream& in, Op op, std::size_t wanted) {
   Outcome result;
   switch (op) {
+    case Op::kReals:
+      for (double value = 0; result.reals.size() < wanted && ReadReal(in, value);) {
+        result.reals.push_back(value);
+      }
+      result.ok = result.reals.size() == wanted;
+      break;
     case Op::kInt:
       result.ok = ReadInt(in, result.integer);
       break;
@@ -110,9 +133,16 @@ Outcome Direct(std::istream& in, Op op) {
   return result;
 }
 
-Outcome Scanned(TextScanner& scan, Op op) {
+Outcome Scanned(TextScanner& scan, Op op, std::size_t wanted) {
   Outcome result;
   switch (op) {
+    case Op::kReals: {
+      // Room for all of them; only those read are kept.
+      result.reals.resize(wanted);
+      result.reals.resize(scan.ReadReals(result.reals.data(), wanted));
+      result.ok = result.reals.size() == wanted;
+      break;
+    }
     case Op::kInt:
       result.ok = scan.ReadInt(result.integer);
       break;
@@ -135,11 +165,15 @@ Outcome Scanned(TextScanner& scan, Op op) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  const std::size_t piece = data[0];
+  const std::size_t piece = data[0] == 255 ? 0 : data[0];
   const std::size_t count = data[1] % 16 + 1;
   if (size < 2 + count) return 0;
   const std::uint8_t* ops = data + 2;
-  const std::string text(reinterpret_cast<const char*>(data + 2 + count), size - 2 - count);
+  std::string text(reinterpret_cast<const char*>(data + 2 + count), size - 2 - count);
+  if (data[0] == 255 && !text.empty()) {
+    const std::string unit = text + "\n";
+    while (text.size() < 300000) text += unit;
+  }
 
   std::istringstream reference(text);
   PieceBuffer direct_buffer(text, piece);
@@ -151,10 +185,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Once every stream has failed, one more round shows that nothing moves.
   int rounds_after_failure = 0;
   for (std::size_t step = 0; step < 4096 && rounds_after_failure < 2; ++step) {
-    const Op op = static_cast<Op>(ops[step % count] % 4);
-    const Outcome want = Reference(reference, op);
-    FUZZ_REQUIRE(Direct(direct, op) == want);
-    FUZZ_REQUIRE(Scanned(scan, op) == want);
+    const std::uint8_t byte = ops[step % count];
+    const Op op = static_cast<Op>(byte % 5);
+    const std::size_t wanted = RealsWanted(byte);
+    const Outcome want = Reference(reference, op, wanted);
+    FUZZ_REQUIRE(Direct(direct, op, wanted) == want);
+    FUZZ_REQUIRE(Scanned(scan, op, wanted) == want);
     if (reference.fail() && step % count == count - 1) ++rounds_after_failure;
   }
   return 0;
