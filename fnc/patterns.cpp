@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/console.hpp"
+#include "app/two_threads.hpp"
 #include "fnc/fnc.hpp"
 #include "fnc/gap_sort.hpp"
 
@@ -166,6 +167,9 @@ void BuildPatterns() {
 
 // Calls visit(row, molecule, atom index) for every slot of every type in every molecule,
 // in type, slot, molecule order. Indices are 1-based and exact in 64 bits.
+// Entries below which the expansion runs on one thread.
+constexpr int kSplitEntries = 100000;
+
 template <class Visit>
 void ForEachReach(Visit&& visit) {
   for (int j = 0; j < FNC::nmoltypes; ++j) {
@@ -240,13 +244,30 @@ void FNC::ExpandPatterns() {
     liststart[0] = 0;
     for (int i = 1; i < natoms; ++i) liststart[i] = liststart[i - 1] + ncoord[i - 1];
   }
-  ForEachReach([this](int row, std::int64_t m, std::int64_t x) {
-    centralindex[x - 1] = static_cast<int>(x - 1);
-    const int start = liststart[x - 1];
-    for (int e = 0; e < patcount[row]; ++e) {
-      neighbours[start + e] =
-          static_cast<int>(patneighbour[row][e] + m * patneighbouroffset[row][e] - 1);
-      constrainttype[start + e] = patconstrainttype[row][e] - 1;
+  // Every atom is reached at most once, so the rows written for different
+  // molecules never overlap: large systems are expanded on two threads, the
+  // first half of each type's molecules on one and the rest on the other.
+  const auto expand = [this](int part, int parts) {
+    for (int j = 0; j < nmoltypes; ++j) {
+      const std::int64_t first = nmol[j] * part / parts;
+      const std::int64_t last = nmol[j] * (part + 1) / parts;
+      for (int row = patfirst[j]; row < patfirst[j] + patsize[j]; ++row) {
+        for (std::int64_t m = first; m < last; ++m) {
+          const std::int64_t x = patcentral[row] + m * patoffset[row];
+          centralindex[x - 1] = static_cast<int>(x - 1);
+          const int start = liststart[x - 1];
+          for (int e = 0; e < patcount[row]; ++e) {
+            neighbours[start + e] =
+                static_cast<int>(patneighbour[row][e] + m * patneighbouroffset[row][e] - 1);
+            constrainttype[start + e] = patconstrainttype[row][e] - 1;
+          }
+        }
+      }
     }
-  });
+  };
+  if (nentries < kSplitEntries) {
+    expand(0, 1);
+  } else {
+    RunOnTwoThreads([&] { expand(0, 2); }, [&] { expand(1, 2); });
+  }
 }

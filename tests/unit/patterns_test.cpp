@@ -299,4 +299,47 @@ TEST(PatternsTest, ErrorsPrintTheirLinesAndStop) {
   }
 }
 
+TEST(PatternsTest, LargeSystemExpandsEveryMolecule) {
+  // 30000 three-atom molecules stored by element (the centres first, then
+  // two partners per molecule) and 7 unconstrained atoms: enough entries for
+  // the expansion to be shared by two threads. Every row must hold exactly
+  // its molecule's partners with their kinds.
+  constexpr int kMolecules = 30000;
+  constexpr int kAtoms = 3 * kMolecules + 7;
+  const auto partner = [](int m, int which) { return kMolecules + 2 * m + which; };  // 1-based
+  std::ostringstream list;
+  list << kAtoms << "\n1\n" << kMolecules << "\n3\n3\n";
+  list << "1 1.0 1.2\n1 " << partner(0, 1) << " 2 " << partner(1, 1) << "\n";
+  list << "1 9 9\n1 " << partner(0, 2) << " 2 " << partner(1, 2) << "\n";
+  list << "2 1.5 1.7\n" << partner(0, 1) << ' ' << partner(0, 2) << ' ' << partner(1, 1) << ' '
+       << partner(1, 2) << "\n";
+  ConsoleCapture console;
+  Assemble(list.str());
+  ASSERT_EQ(FNC::nentries, 6 * kMolecules);
+  FNC set;
+  set.ExpandPatterns();
+  // The expected entries of each atom, 0-based, as (neighbour, kind).
+  std::vector<std::vector<std::pair<int, int>>> expected(kAtoms);
+  for (int m = 0; m < kMolecules; ++m) {
+    const int centre = m, first = partner(m, 1) - 1, second = partner(m, 2) - 1;
+    expected[centre] = {{first, 0}, {second, 0}};
+    expected[first] = {{centre, 0}, {second, 1}};
+    expected[second] = {{centre, 0}, {first, 1}};
+  }
+  long wrong = 0;
+  for (int i = 0; i < kAtoms; ++i) {
+    ASSERT_EQ(set.centralindex[i], i);
+    ASSERT_EQ(FNC::ncoord[i], static_cast<int>(expected[i].size())) << "atom " << i;
+    std::vector<std::pair<int, int>> got;
+    for (int e = 0; e < FNC::ncoord[i]; ++e) {
+      got.emplace_back(set.neighbours[set.liststart[i] + e],
+                       set.constrainttype[set.liststart[i] + e]);
+    }
+    std::sort(got.begin(), got.end());
+    std::sort(expected[i].begin(), expected[i].end());
+    if (got != expected[i] && ++wrong <= 5) ADD_FAILURE() << "atom " << i;
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 }  // namespace
