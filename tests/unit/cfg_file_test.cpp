@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -208,6 +209,39 @@ TEST(CfgSave, FailedWriteIsReported) {
       EXPECT_EQ(console.out(), "");
     }
     EXPECT_EQ(device.taken, kExampleFile.substr(0, capacity));
+  }
+}
+
+TEST(CfgSave, LargeFilesComeOutWholeOrAsAPrefix) {
+  // Enough atoms for the coordinate lines to be formatted in many chunks on
+  // two threads: every line in its place, and a device that fills up keeps
+  // exactly the text before that point.
+  constexpr int kAtoms = 20011;
+  std::vector<double> values(3 * kAtoms);
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::sin(0.37 * i) * (i % 7 + 0.5);
+  std::string lines;
+  char line[200];
+  for (int a = 0; a < kAtoms; ++a) {
+    std::snprintf(line, sizeof line, " %10.15f  %10.15f  %10.15f\n", values[3 * a],
+                  values[3 * a + 1], values[3 * a + 2]);
+    lines += line;
+  }
+  std::string full;
+  {
+    ConsoleCapture console;
+    full = SaveToString(*Filled({kAtoms}, 50, values));
+  }
+  ASSERT_GT(full.size(), lines.size());
+  EXPECT_TRUE(full.compare(full.size() - lines.size(), lines.size(), lines) == 0);
+  for (const std::size_t capacity : {std::size_t{0}, full.size() / 3, full.size() - 1}) {
+    SCOPED_TRACE(capacity);
+    ConsoleCapture console;
+    const auto cfg = Filled({kAtoms}, 50, values);
+    LimitedDevice device(capacity);
+    std::ostream out(&device);
+    EXPECT_FATAL_STOP(cfg->save(out, "FNC configuration"));
+    EXPECT_EQ(console.out(), WarningBlockText("SimpleCfg::save", kWriteFailed));
+    EXPECT_TRUE(device.taken == full.substr(0, capacity));
   }
 }
 
