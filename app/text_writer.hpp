@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string_view>
 #include <utility>
 

@@ -311,8 +311,9 @@ TEST(PatternsTest, LargeSystemExpandsEveryMolecule) {
   list << kAtoms << "\n1\n" << kMolecules << "\n3\n3\n";
   list << "1 1.0 1.2\n1 " << partner(0, 1) << " 2 " << partner(1, 1) << "\n";
   list << "1 9 9\n1 " << partner(0, 2) << " 2 " << partner(1, 2) << "\n";
-  list << "2 1.5 1.7\n" << partner(0, 1) << ' ' << partner(0, 2) << ' ' << partner(1, 1) << ' '
-       << partner(1, 2) << "\n";
+  list << "2 1.5 1.7\n"
+       << partner(0, 1) << ' ' << partner(0, 2) << ' ' << partner(1, 1) << ' ' << partner(1, 2)
+       << "\n";
   ConsoleCapture console;
   Assemble(list.str());
   ASSERT_EQ(FNC::nentries, 6 * kMolecules);
