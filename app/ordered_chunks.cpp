@@ -14,6 +14,8 @@
 namespace {
 
 constexpr std::size_t kSlots = 4;
+// Items below which one thread does all the work.
+constexpr std::size_t kItemsForTwoThreads = 16384;
 
 class OrderedChunks {
  public:
@@ -96,10 +98,13 @@ class OrderedChunks {
 
 void WriteInOrder(TextWriter& out, std::size_t count, const ChunkCutter& cut,
                   const ChunkFormatter& format) {
-  if (count == 0) return;
-  const Chunk only = cut(Chunk{});
-  if (only.last >= count) {
-    format(out, only);
+  if (count < kItemsForTwoThreads) {
+    // Too little work to be worth a second thread: the chunks in turn,
+    // straight into `out`.
+    for (Chunk chunk = cut(Chunk{}); count > 0; chunk = cut(chunk)) {
+      format(out, chunk);
+      if (chunk.last >= count) break;
+    }
     return;
   }
   OrderedChunks chunks(out, count, cut, format);

@@ -28,6 +28,7 @@ using ChunkFormatter = std::function<void(TextWriter& writer, const Chunk& chunk
 // writers) and must only read shared data; `cut` runs on one thread at a
 // time. An exception from either ends the run once both threads have stopped
 // and is passed on; what reached `out` by then is a prefix of the full text.
-// A run of a single chunk is formatted straight into `out`.
+// Runs of fewer than 16384 items are formatted chunk by chunk on this thread
+// straight into `out`.
 void WriteInOrder(TextWriter& out, std::size_t count, const ChunkCutter& cut,
                   const ChunkFormatter& format);

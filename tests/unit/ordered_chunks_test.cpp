@@ -69,11 +69,19 @@ TEST(WriteInOrder, SameBytesAsOneThreadForAnyChunkSizes) {
     std::size_t count;
     std::vector<std::size_t> sizes;
   };
+  // From 16384 items on, two threads share the work.
   const std::vector<Case> cases = {
-      {0, {5}},          {1, {1}},       {2, {1}},       {7, {100}},
-      {7, {7}},          {8, {7}},       {5000, {1}},    {5000, {2, 3}},
-      {5000, {64}},      {5000, {4999}}, {20000, {997}}, {20000, {1, 500, 3, 2048}},
-      {3000, {2999, 1}},
+      {0, {5}},
+      {1, {1}},
+      {7, {100}},
+      {5000, {64}},
+      {20000, {1}},
+      {20000, {2, 3}},
+      {20000, {64}},
+      {20000, {19999}},
+      {20000, {997}},
+      {20000, {1, 500, 3, 2048}},
+      {17000, {16999, 1}},
   };
   for (const Case& c : cases) {
     const std::string expected = "head\n" + Sequential(c.count) + "tail\n";
@@ -85,12 +93,12 @@ TEST(WriteInOrder, SameBytesAsOneThreadForAnyChunkSizes) {
 
 TEST(WriteInOrder, EveryChunkIsFormattedOnceWithItsOwnRanges) {
   std::vector<Chunk> seen;
-  Chunked(10000, CutBySizes(10000, {3, 700, 41}), &seen);
+  Chunked(30000, CutBySizes(30000, {3, 700, 41}), &seen);
   std::sort(seen.begin(), seen.end(),
             [](const Chunk& a, const Chunk& b) { return a.first < b.first; });
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.front().first, 0u);
-  EXPECT_EQ(seen.back().last, 10000u);
+  EXPECT_EQ(seen.back().last, 30000u);
   for (std::size_t k = 0; k < seen.size(); ++k) {
     EXPECT_LT(seen[k].first, seen[k].last);
     EXPECT_EQ(seen[k].from, k);
@@ -101,32 +109,29 @@ TEST(WriteInOrder, EveryChunkIsFormattedOnceWithItsOwnRanges) {
   }
 }
 
-TEST(WriteInOrder, OneChunkIsFormattedStraightIntoTheWriter) {
+TEST(WriteInOrder, ShortRunsAreFormattedStraightIntoTheWriter) {
   std::ostringstream os;
   TextWriter w(os);
-  const TextWriter* given = nullptr;
-  int calls = 0;
+  std::vector<const TextWriter*> given;
   WriteInOrder(
-      w, 10,
-      [](const Chunk&) {
-        return Chunk{0, 10, 0, 0};
+      w, 100,
+      [](const Chunk& previous) {
+        return Chunk{previous.last, std::min<std::size_t>(100, previous.last + 30)};
       },
       [&](TextWriter& text, const Chunk& chunk) {
-        given = &text;
-        ++calls;
-        text << static_cast<int>(chunk.last);
+        given.push_back(&text);
+        text << static_cast<int>(chunk.first) << '-' << static_cast<int>(chunk.last) << ' ';
       });
   w.Flush();
-  EXPECT_EQ(given, &w);
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(os.str(), "10");
+  EXPECT_EQ(given, std::vector<const TextWriter*>(4, &w));
+  EXPECT_EQ(os.str(), "0-30 30-60 60-90 90-100 ");
 }
 
 TEST(WriteInOrder, FailureStopsBothThreadsAndIsPassedOn) {
   // A failing chunk early, in the middle and last; failing in the cutter too.
-  const std::size_t count = 4000;
+  const std::size_t count = 20000;
   const std::string full = Sequential(count);
-  for (const std::size_t failing : {std::size_t{0}, std::size_t{1700}, count - 1}) {
+  for (const std::size_t failing : {std::size_t{0}, std::size_t{8700}, count - 1}) {
     for (const bool in_cut : {false, true}) {
       std::ostringstream os;
       std::atomic<int> calls_after = 0;
