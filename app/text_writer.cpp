@@ -102,9 +102,15 @@ constexpr std::uint64_t kAsciiZeros = 0x3030303030303030ULL;
   return high | static_cast<std::uint64_t>(low) << 32;
 }
 
-// The same digits as byte values 0 to 9.
-[[gnu::always_inline]] inline std::uint64_t EightDigitValues(std::uint32_t value) {
-  return EightDigitChars(value) - kAsciiZeros;
+// The same eight digits with the leading zeros, all but the last, turned
+// into blanks ('0' - 0x10 = ' '); `digits` gets how many are left.
+[[gnu::always_inline]] inline std::uint64_t BlankedDigitChars(std::uint32_t value, int& digits) {
+  const std::uint64_t chars = EightDigitChars(value);
+  const std::uint64_t values = chars - kAsciiZeros;
+  const int leading = values == 0 ? 7 : std::countr_zero(values) / 8;
+  const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
+  digits = 8 - leading;
+  return chars - (blanks & 0x1010101010101010ULL);
 }
 
 char* AppendUnsigned(char* out, std::uint64_t value) {
@@ -202,13 +208,9 @@ std::size_t FieldRoom(std::size_t width) { return std::max<std::size_t>(width, 2
 // An integer right-aligned in `width` columns; returns the end.
 [[gnu::always_inline]] inline char* PutField(char* out, std::int64_t value, std::size_t width) {
   if (value >= 0 && value < 100000000) {
-    // Eight digits at once, the leading zeros but the last turned into
-    // blanks ('0' - 0x10 = ' ').
-    const std::uint64_t digits = EightDigitValues(static_cast<std::uint32_t>(value));
-    const int leading = digits == 0 ? 7 : std::countr_zero(digits) / 8;
-    const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
-    const std::uint64_t chars = digits + kAsciiZeros - (blanks & 0x1010101010101010ULL);
-    const std::size_t length = std::max(width, static_cast<std::size_t>(8 - leading));
+    int digits = 0;
+    const std::uint64_t chars = BlankedDigitChars(static_cast<std::uint32_t>(value), digits);
+    const std::size_t length = std::max(width, static_cast<std::size_t>(digits));
     if (length >= 8) {
       if (length <= 16) {
         constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;
@@ -331,10 +333,8 @@ char* PutFields(char* out, const int* values, std::size_t count, int add) {
     constexpr auto kLimit =
         static_cast<std::int64_t>(kPowersOfTen[std::min<std::size_t>(Width, 8)]);
     if (value >= 0 && value < kLimit) {
-      const std::uint64_t digits = EightDigitValues(static_cast<std::uint32_t>(value));
-      const int leading = digits == 0 ? 7 : std::countr_zero(digits) / 8;
-      const std::uint64_t blanks = (std::uint64_t{1} << (8 * leading)) - 1;
-      const std::uint64_t chars = digits + kAsciiZeros - (blanks & 0x1010101010101010ULL);
+      int digits = 0;
+      const std::uint64_t chars = BlankedDigitChars(static_cast<std::uint32_t>(value), digits);
       if constexpr (Width >= 8) {
         static_assert(Width <= 16);
         constexpr std::uint64_t kBlanks = 0x2020202020202020ULL;

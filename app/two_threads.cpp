@@ -1,3 +1,4 @@
+// The second thread of RunOnTwoThreads, and what becomes of its failures.
 #include "app/two_threads.hpp"
 
 #include <exception>
