@@ -39,11 +39,6 @@ constexpr std::uint64_t kPowersOfTen[] = {1ULL,
                                           10000000000000000ULL,
                                           100000000000000000ULL};
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 int CountDigits(std::uint64_t value) {
   int count = 1;
   while (value >= 10000) {
@@ -54,19 +49,6 @@ int CountDigits(std::uint64_t value) {
   if (value >= 100) return count + 2;
   if (value >= 10) return count + 1;
   return count;
-}
-
-// Writes exactly `count` decimal digits of `value` (leading zeros kept) ending
-// at `end`.
-void DigitsBackward(char* end, std::uint64_t value, int count) {
-  while (count >= 2) {
-    const auto pair = static_cast<std::size_t>(value % 100) * 2;
-    value /= 100;
-    *--end = kDigitPairs[pair + 1];
-    *--end = kDigitPairs[pair];
-    count -= 2;
-  }
-  if (count > 0) *--end = static_cast<char>('0' + value % 10);
 }
 
 // The four digits of every number below 10^4, leading zeros included: a
@@ -88,6 +70,18 @@ constexpr DigitQuads MakeDigitQuads() {
 }
 
 constexpr DigitQuads kDigitQuads = MakeDigitQuads();
+
+// Writes exactly `count` decimal digits of `value` (leading zeros kept) ending
+// at `end`, four at a time from the table.
+void DigitsBackward(char* end, std::uint64_t value, int count) {
+  while (count >= 4) {
+    end -= 4;
+    std::memcpy(end, kDigitQuads.digits[value % 10000], 4);
+    value /= 10000;
+    count -= 4;
+  }
+  if (count > 0) std::memcpy(end - count, kDigitQuads.digits[value % 10000] + 4 - count, count);
+}
 
 constexpr std::uint64_t kAsciiZeros = 0x3030303030303030ULL;
 
