@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/console.hpp"
+#include "io/console.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 

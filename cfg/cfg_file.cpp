@@ -5,15 +5,12 @@
 #include <fstream>
 #include <limits>
 
-#include "app/console.hpp"
-#include "app/ordered_chunks.hpp"
-#include "app/text_writer.hpp"
 #include "cfg/simple_cfg.hpp"
+#include "io/console.hpp"
+#include "io/text_reader.hpp"
+#include "io/text_writer.hpp"
 
 namespace {
-
-// Coordinate lines per chunk of the parallel writer: about 120 KB of text.
-constexpr std::size_t kAtomsPerChunk = 2048;
 
 // The first number of a type block's first line, then past the block.
 bool ReadTypeCount(TextScanner& in, int& count) {
@@ -40,7 +37,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in) {
     scan.SkipLines(6);
     double length = 0;
     if (!scan.ReadReal(length)) return;
-    if (!(length > 0) || !std::isfinite(length)) return RejectValue(in);
+    if (!(length > 0) || !std::isfinite(length)) return scan.Reject();
     boxlength = length;
     scan.SkipLines(4);
     ni.clear();
@@ -49,7 +46,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in) {
       int count = 0;
       if (!ReadTypeCount(scan, count)) return;
       if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
-        return RejectValue(in);
+        return scan.Reject();
       }
       ni.push_back(count);
       typestart.push_back(typestart.back() + count);
@@ -66,16 +63,16 @@ void SimpleCfg::load(std::istream& in) {
   }
   // Every count must be the one this object was built with, so nothing is
   // read past its coordinates or the per-type counts.
-  [&] {
+  WithMemoryGuard("SimpleCfg::load", [&] {
     TextScanner scan(in);
     scan.SkipLines(7);
     int atoms = 0;
     if (!scan.ReadInt(atoms)) return;
-    if (atoms != atomcount_) return RejectValue(in);
+    if (atoms != atomcount_) return scan.Reject();
     scan.SkipLine();
     int types = 0;
     if (!scan.ReadInt(types)) return;
-    if (types != typecount() || types > static_cast<int>(ni.size())) return RejectValue(in);
+    if (types != typecount() || types > static_cast<int>(ni.size())) return scan.Reject();
     scan.SkipLines(6);
     double length = 0;
     if (!scan.ReadReal(length)) return;
@@ -83,10 +80,10 @@ void SimpleCfg::load(std::istream& in) {
     for (int t = 0; t < types; ++t) {
       int count = 0;
       if (!ReadTypeCount(scan, count)) return;
-      if (count != ni[t]) return RejectValue(in);
+      if (count != ni[t]) return scan.Reject();
     }
     scan.ReadReals(coords.get(), static_cast<std::size_t>(atomcount_) * 3);
-  }();
+  });
   if (in.fail()) WarningBlock("SimpleCfg::load", in);
 }
 
@@ -128,21 +125,12 @@ void SimpleCfg::save(std::ostream& out, const std::string& title) const {
       w << kIndent << Width10 << zero << ' ' << Width10 << zero << ' ' << Width10 << zero << '\n';
       w << " \n";
     }
-    const double* const values = coords.get();
-    const auto atoms = static_cast<std::size_t>(std::max(atomcount_, 0));
-    WriteInOrder(
-        w, atoms,
-        [atoms](const Chunk& previous) {
-          return Chunk{previous.last, std::min(atoms, previous.last + kAtomsPerChunk)};
-        },
-        [values](TextWriter& chunk_text, const Chunk& chunk) {
-          chunk_text.SetFixed(15);
-          const double* const end = values + 3 * chunk.last;
-          for (const double* value = values + 3 * chunk.first; value < end; value += 3) {
-            chunk_text << ' ' << Width10 << value[0] << "  " << Width10 << value[1] << "  "
-                       << Width10 << value[2] << '\n';
-          }
-        });
+    w.SetFixed(15);
+    const double* const end = coords.get() + 3 * static_cast<std::size_t>(atomcount_);
+    for (const double* value = coords.get(); value < end; value += 3) {
+      w << ' ' << Width10 << value[0] << "  " << Width10 << value[1] << "  " << Width10 << value[2]
+        << '\n';
+    }
   });
   // The stream keeps precision 15 for the next file written through it.
   out.precision(15);

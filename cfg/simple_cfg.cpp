@@ -1,7 +1,7 @@
 // Construction and destruction of configurations from the class-wide layout.
 #include "cfg/simple_cfg.hpp"
 
-#include "app/console.hpp"
+#include "io/console.hpp"
 
 int SimpleCfg::natoms = 0;
 int SimpleCfg::ntypes = 0;

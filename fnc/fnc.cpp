@@ -3,8 +3,8 @@
 
 #include <numeric>
 
-#include "app/console.hpp"
 #include "cfg/simple_cfg.hpp"
+#include "io/console.hpp"
 
 int FNC::natoms = 0;
 int FNC::nconstraints = 0;

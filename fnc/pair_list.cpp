@@ -5,8 +5,9 @@
 #include <limits>
 #include <unordered_map>
 
-#include "app/console.hpp"
 #include "fnc/fnc.hpp"
+#include "io/console.hpp"
+#include "io/text_reader.hpp"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool ReadPairRecords(TextScanner& in) {
     int kind = 0;
     if (!in.ReadInt(kind)) return false;
     if (kind < 1 || kind > FNC::npairs) {
-      RejectValue(in.stream());
+      in.Reject();
       return false;
     }
     KindWindow& window = windows[kind];
@@ -68,7 +69,7 @@ bool ReadPairRecords(TextScanner& in) {
         first_step > std::numeric_limits<int>::max() ||
         second_step < std::numeric_limits<int>::min() ||
         second_step > std::numeric_limits<int>::max()) {
-      RejectValue(in.stream());
+      in.Reject();
       return false;
     }
     FNC::pairfirst.push_back(i1);
@@ -79,7 +80,7 @@ bool ReadPairRecords(TextScanner& in) {
   }
   // Every kind from 1 to the number of kinds must have been named.
   if (highest_kind != FNC::nconstraints) {
-    RejectValue(in.stream());
+    in.Reject();
     return false;
   }
   FNC::typeuses.assign(static_cast<std::size_t>(FNC::nconstraints), 0);
@@ -111,7 +112,7 @@ bool ReadPairList(TextScanner& in) {
     int pairs = 0;
     if (!in.ReadCount(pairs)) return false;
     if (std::int64_t{FNC::npairs} + pairs > std::numeric_limits<int>::max()) {
-      RejectValue(in.stream());
+      in.Reject();
       return false;
     }
     FNC::molpairs.push_back(pairs);

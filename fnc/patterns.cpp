@@ -6,10 +6,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/console.hpp"
-#include "app/two_threads.hpp"
 #include "fnc/fnc.hpp"
 #include "fnc/gap_sort.hpp"
+#include "io/console.hpp"
 
 namespace {
 
@@ -25,6 +24,11 @@ namespace {
   Say("(index start with 1) than the number of atoms in the molecule, which is ",
       FNC::molsize[type]);
   Say("Check the parameter file! Cannot continue, exiting...");
+  FatalStop();
+}
+
+[[noreturn]] void TooManyEntries() {
+  Say("FNC::AssemblePatterns - too many constraint entries!");
   FatalStop();
 }
 
@@ -98,7 +102,7 @@ class TypeSlots {
 };
 
 void OrderPattern(int first, int size) {
-  GapSortPasses(size, FNC::patcentral.data() + first, [first](int i, int j) {
+  GapSort(size, FNC::patcentral.data() + first, [first](int i, int j) {
     std::swap(FNC::patcentral[first + i], FNC::patcentral[first + j]);
     std::swap(FNC::patcount[first + i], FNC::patcount[first + j]);
     std::swap(FNC::patoffset[first + i], FNC::patoffset[first + j]);
@@ -107,8 +111,14 @@ void OrderPattern(int first, int size) {
     std::swap(FNC::patconstrainttype[first + i], FNC::patconstrainttype[first + j]);
   });
   for (int row = first; row < first + size; ++row) {
-    GapSort(FNC::patcount[row], FNC::patneighbour[row].data(), FNC::patneighbouroffset[row].data(),
-            FNC::patconstrainttype[row].data());
+    std::vector<int>& neighbour = FNC::patneighbour[row];
+    std::vector<int>& offset = FNC::patneighbouroffset[row];
+    std::vector<int>& kind = FNC::patconstrainttype[row];
+    GapSort(FNC::patcount[row], neighbour.data(), [&](int i, int j) {
+      std::swap(neighbour[i], neighbour[j]);
+      std::swap(offset[i], offset[j]);
+      std::swap(kind[i], kind[j]);
+    });
   }
 }
 
@@ -133,7 +143,7 @@ void BuildPatterns() {
   for (int j = 0; j < FNC::nmoltypes; ++j) {
     const std::int64_t room =
         std::min<std::int64_t>(FNC::molsize[j], 2 * std::int64_t{FNC::molpairs[j]});
-    if (FNC::patfirst.back() + room > std::numeric_limits<int>::max()) throw std::bad_alloc();
+    if (FNC::patfirst.back() + room > std::numeric_limits<int>::max()) TooManyEntries();
     FNC::patfirst.push_back(FNC::patfirst.back() + static_cast<int>(room));
   }
   const auto slots = static_cast<std::size_t>(FNC::patfirst.back());
@@ -165,11 +175,9 @@ void BuildPatterns() {
   }
 }
 
-// Calls visit(row, molecule, atom index) for every slot of every type in every molecule,
-// in type, slot, molecule order. Indices are 1-based and exact in 64 bits.
-// Entries below which the expansion runs on one thread.
-constexpr int kSplitEntries = 100000;
-
+// Calls visit(row, molecule, atom index) for every slot of every type in
+// every molecule, in type, slot, molecule order. Indices are 1-based and
+// exact in 64 bits.
 template <class Visit>
 void ForEachReach(Visit&& visit) {
   for (int j = 0; j < FNC::nmoltypes; ++j) {
@@ -222,10 +230,7 @@ void CountEntries() {
     FNC::ncoord[x - 1] = FNC::patcount[row];
     total += FNC::patcount[row];
   });
-  if (total > std::numeric_limits<int>::max()) {
-    Say("FNC::AssemblePatterns - too many constraint entries!");
-    FatalStop();
-  }
+  if (total > std::numeric_limits<int>::max()) TooManyEntries();
   FNC::nentries = static_cast<int>(total);
 }
 
@@ -244,30 +249,13 @@ void FNC::ExpandPatterns() {
     liststart[0] = 0;
     for (int i = 1; i < natoms; ++i) liststart[i] = liststart[i - 1] + ncoord[i - 1];
   }
-  // Every atom is reached at most once, so the rows written for different
-  // molecules never overlap: large systems are expanded on two threads, the
-  // first half of each type's molecules on one and the rest on the other.
-  const auto expand = [this](int part, int parts) {
-    for (int j = 0; j < nmoltypes; ++j) {
-      const std::int64_t first = nmol[j] * part / parts;
-      const std::int64_t last = nmol[j] * (part + 1) / parts;
-      for (int row = patfirst[j]; row < patfirst[j] + patsize[j]; ++row) {
-        for (std::int64_t m = first; m < last; ++m) {
-          const std::int64_t x = patcentral[row] + m * patoffset[row];
-          centralindex[x - 1] = static_cast<int>(x - 1);
-          const int start = liststart[x - 1];
-          for (int e = 0; e < patcount[row]; ++e) {
-            neighbours[start + e] =
-                static_cast<int>(patneighbour[row][e] + m * patneighbouroffset[row][e] - 1);
-            constrainttype[start + e] = patconstrainttype[row][e] - 1;
-          }
-        }
-      }
+  ForEachReach([this](int row, std::int64_t m, std::int64_t x) {
+    centralindex[x - 1] = static_cast<int>(x - 1);
+    const int start = liststart[x - 1];
+    for (int e = 0; e < patcount[row]; ++e) {
+      neighbours[start + e] =
+          static_cast<int>(patneighbour[row][e] + m * patneighbouroffset[row][e] - 1);
+      constrainttype[start + e] = patconstrainttype[row][e] - 1;
     }
-  };
-  if (nentries < kSplitEntries) {
-    expand(0, 1);
-  } else {
-    RunOnTwoThreads([&] { expand(0, 2); }, [&] { expand(1, 2); });
-  }
+  });
 }

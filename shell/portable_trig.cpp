@@ -14,6 +14,7 @@ namespace {
 constexpr double kHalfPiHead = 1.57079632673412561417e+00;  // 0x3FF921FB54400000
 constexpr double kHalfPiTail = 6.07710050650619224932e-11;  // 0x3DD0B4611A626331
 constexpr double kTwoOverPi = 6.36619772367581382433e-01;
+constexpr double kQuarterPi = 0.785398163397448279;
 
 constexpr double kS1 = -1.66666666666666324348e-01;
 constexpr double kS2 = 8.33333333332248946124e-03;
@@ -49,7 +50,7 @@ double KernelCos(double x, double y) {
   if (high < 0x3e400000) return 1.0;  // |x| < 2^-27
   const double z = x * x;
   const double r = z * (kC1 + z * (kC2 + z * (kC3 + z * (kC4 + z * (kC5 + z * kC6)))));
-  const double near = 1.0 - (0.5 * z - (z * r - x * y));  // |x| < 0.3
+  if (high < 0x3fd33333) return 1.0 - (0.5 * z - (z * r - x * y));  // |x| < 0.3
   // 1 - z/2 with a quarter of x*x taken out first, so the subtraction is exact.
   double quarter = 0.28125;
   if (high <= 0x3fe90000) {
@@ -58,28 +59,7 @@ double KernelCos(double x, double y) {
   }
   const double hz = 0.5 * z - quarter;
   const double a = 1.0 - quarter;
-  // Both ways are formed and one is picked by index: |x| is as good as
-  // random here, and a branch would often mispredict.
-  const double ways[2] = {a - (hz - (z * r - x * y)), near};
-  return ways[high < 0x3fd33333 ? 1 : 0];
-}
-
-// x = n * pi/2 + (head + tail), |head| <= about pi/4. Arguments up to pi/4
-// take n = 0, for which the steps below give head = x and tail = 0 exactly.
-// The nearest integer (ties to even) comes from adding and taking away
-// 1.5 * 2^52 below 2^51, where that leaves no fraction bits, and from the
-// library above, which gives the same but slower.
-int Reduce(double x, double& head, double& tail) {
-  const double v = x * kTwoOverPi;
-  constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
-  const double nearest[2] = {std::fabs(v) < 0x1p51 ? (v + kShift) - kShift : std::nearbyint(v),
-                             0.0};
-  const double n = nearest[std::fabs(x) <= 0.785398163397448279 ? 1 : 0];  // pi/4
-  const double r = x - n * kHalfPiHead;
-  const double w = n * kHalfPiTail;
-  head = r - w;
-  tail = (r - head) - w;
-  return static_cast<int>(static_cast<long long>(n) & 3);
+  return a - (hz - (z * r - x * y));
 }
 
 }  // namespace
@@ -89,30 +69,29 @@ void PortableSinCos(double x, double& sine, double& cosine) {
     sine = cosine = x - x;
     return;
   }
-  double head = 0;
-  double tail = 0;
-  const int quadrant = Reduce(x, head, tail);
+  // x = n * pi/2 + (head + tail), |head| <= about pi/4; arguments up to pi/4
+  // take n = 0, for which head = x and tail = 0 exactly.
+  const double n = std::fabs(x) <= kQuarterPi ? 0.0 : std::nearbyint(x * kTwoOverPi);
+  const double r = x - n * kHalfPiHead;
+  const double w = n * kHalfPiTail;
+  const double head = r - w;
+  const double tail = (r - head) - w;
   const double s = KernelSin(head, tail);
   const double c = KernelCos(head, tail);
-  // Quadrants 0 to 3 give (s, c), (c, -s), (-s, -c), (-c, s): picked by
-  // index and sign factor (exact, signed zeros included) instead of a switch
-  // that mispredicts.
-  const double pair[2] = {s, c};
-  constexpr double kSigns[2] = {1.0, -1.0};
-  sine = pair[quadrant & 1] * kSigns[(quadrant >> 1) & 1];
-  cosine = pair[(quadrant & 1) ^ 1] * kSigns[((quadrant + 1) >> 1) & 1];
-}
-
-double PortableSin(double x) {
-  double sine = 0;
-  double cosine = 0;
-  PortableSinCos(x, sine, cosine);
-  return sine;
-}
-
-double PortableCos(double x) {
-  double sine = 0;
-  double cosine = 0;
-  PortableSinCos(x, sine, cosine);
-  return cosine;
+  // The quadrant n mod 4; from 2^54 on every double is a multiple of 4.
+  const int quadrant =
+      std::fabs(n) < 0x1p54 ? static_cast<int>(static_cast<std::int64_t>(n) & 3) : 0;
+  switch (quadrant) {
+    case 0:
+      sine = s, cosine = c;
+      break;
+    case 1:
+      sine = c, cosine = -s;
+      break;
+    case 2:
+      sine = -s, cosine = -c;
+      break;
+    default:
+      sine = -c, cosine = s;
+  }
 }

@@ -4,12 +4,8 @@
 // give the same coordinates for the same seed wherever it runs.
 #pragma once
 
-// Within one unit in the last place of the true value for arguments up to a
-// few multiples of pi (the placement's angles lie in 0 .. 2 pi); arguments
-// of any size give the same result on every machine.
-double PortableSin(double x);
-double PortableCos(double x);
-
-// Both at once, sharing the argument reduction; the same values as the two
-// functions above.
+// Both at once, sharing the argument reduction: within one unit in the last
+// place of the true values for arguments up to a few multiples of pi (the
+// placement's angles lie in 0 .. 2 pi). Any finite argument gives the same
+// result on every machine; larger ones lose accuracy.
 void PortableSinCos(double x, double& sine, double& cosine);

@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/console.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
+#include "io/console.hpp"
+#include "io/text_reader.hpp"
 
 namespace {
 
@@ -40,7 +41,7 @@ bool ReadShellParameters(TextScanner& in) {
   int types = 0;
   if (!in.ReadInt(types)) return false;
   if (types < 1) {
-    RejectValue(in.stream());
+    in.Reject();
     return false;
   }
   SimpleCfg::ntypes = types;
@@ -49,7 +50,7 @@ bool ReadShellParameters(TextScanner& in) {
   int central = 0;
   if (!in.ReadInt(central)) return false;
   if (central < 1 || central > types) {
-    RejectValue(in.stream());
+    in.Reject();
     return false;
   }
   SimpleCfg::centraltype = central - 1;
@@ -68,7 +69,7 @@ bool ReadShellParameters(TextScanner& in) {
   }
   // The grown configuration's atoms and entries must fit the int counts.
   if (n * (1 + sum) > kLargestCount || 2 * std::int64_t{n} * sum > kLargestCount) {
-    RejectValue(in.stream());
+    in.Reject();
     return false;
   }
   in.SkipLine();

@@ -1,14 +1,12 @@
 // Console and parameter-file conventions shared by every reader and writer:
-// message lines, the fatal stop, number extraction, line skipping, field widths
-// and the fixed warning messages.
+// message lines, the fatal stop, opening files on the run's streams and the
+// fixed warning messages.
 #pragma once
 
 #include <iostream>
 #include <new>
 #include <string>
 #include <string_view>
-
-#include "app/text_reader.hpp"
 
 // Ends the process after an error: "Quit (y)?->" on standard error, one
 // character read and ignored, exit status 1. Destructors of the run's objects
@@ -29,12 +27,6 @@ template <class... Parts>
 void Say(const Parts&... parts) {
   (std::cout << ... << parts) << std::endl;
 }
-
-// Field-width manipulators: width 10, 4 or 7 and a blank fill for the next
-// item only.
-std::ostream& Width10(std::ostream& os);
-std::ostream& Width4(std::ostream& os);
-std::ostream& Width7(std::ostream& os);
 
 // True unless the stream is a file stream with no file open.
 bool HasOpenFile(const std::ios& stream);

@@ -1,9 +1,8 @@
-// Console conventions: the fatal stop, field widths and the warning messages.
-#include "app/console.hpp"
+// Console conventions: the fatal stop and the warning messages.
+#include "io/console.hpp"
 
 #include <cstdlib>
 #include <fstream>
-#include <iomanip>
 
 namespace {
 FatalStopHook g_stop_hook = nullptr;
@@ -24,10 +23,6 @@ void SetUpConsole() {
   std::cin.tie(&std::cout);
   std::cerr.tie(&std::cout);
 }
-
-std::ostream& Width10(std::ostream& os) { return os << std::setw(10) << std::setfill(' '); }
-std::ostream& Width4(std::ostream& os) { return os << std::setw(4) << std::setfill(' '); }
-std::ostream& Width7(std::ostream& os) { return os << std::setw(7) << std::setfill(' '); }
 
 bool HasOpenFile(const std::ios& stream) {
   std::streambuf* buf = stream.rdbuf();

@@ -1,0 +1,213 @@
+// Number formatting. The coordinates of a configuration and the indices of a
+// constraint file are most of every large output: they are formatted here by
+// integer arithmetic and a table of digit groups, four to five times faster
+// than std::to_chars (bench/); general notation, rare, uses std::to_chars.
+#include "io/number_format.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "digit words are stored little-endian");
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr std::uint64_t kPowersOfTen[] = {1,
+                                          10,
+                                          100,
+                                          1000,
+                                          10000,
+                                          100000,
+                                          1000000,
+                                          10000000,
+                                          100000000,
+                                          1000000000,
+                                          10000000000,
+                                          100000000000,
+                                          1000000000000,
+                                          10000000000000,
+                                          100000000000000,
+                                          1000000000000000,
+                                          10000000000000000,
+                                          100000000000000000,
+                                          1000000000000000000,
+                                          10000000000000000000U};
+constexpr int kMostDecimals = 15;
+constexpr char kBlanks[] = "                ";
+
+// The four digits of every number below 10^4, leading zeros included.
+struct DigitQuads {
+  char digits[10000][4];
+};
+
+constexpr DigitQuads MakeDigitQuads() {
+  DigitQuads quads{};
+  for (int i = 0; i < 10000; ++i) {
+    quads.digits[i][0] = static_cast<char>('0' + i / 1000);
+    quads.digits[i][1] = static_cast<char>('0' + i / 100 % 10);
+    quads.digits[i][2] = static_cast<char>('0' + i / 10 % 10);
+    quads.digits[i][3] = static_cast<char>('0' + i % 10);
+  }
+  return quads;
+}
+
+constexpr DigitQuads kQuads = MakeDigitQuads();
+
+// The eight digits of `value` (below 10^8) as characters in one word, the
+// first in the lowest byte, which is first in memory.
+std::uint64_t EightDigits(std::uint32_t value) {
+  std::uint32_t high = 0;
+  std::uint32_t low = 0;
+  std::memcpy(&high, kQuads.digits[value / 10000], 4);
+  std::memcpy(&low, kQuads.digits[value % 10000], 4);
+  return high | std::uint64_t{low} << 32;
+}
+
+// Decimal digits of `value` (1 for 0): the bit length gives the count or one
+// less.
+int CountDigits(std::uint64_t value) {
+  const int guess = static_cast<int>(std::bit_width(value | 1) * 1233) >> 12;
+  return guess + ((value | 1) >= kPowersOfTen[guess] ? 1 : 0);
+}
+
+// Writes the last `count` digits of `value` ending at `end`.
+void PutDigits(char* end, std::uint64_t value, int count) {
+  for (; count >= 2; count -= 2) {
+    *--end = static_cast<char>('0' + value % 10);
+    *--end = static_cast<char>('0' + value / 10 % 10);
+    value /= 100;
+  }
+  if (count > 0) *--end = static_cast<char>('0' + value % 10);
+}
+
+// Blanks before a text of `length` in a field of `width`; returns where the
+// text goes.
+char* Pad(char* out, int length, int width) {
+  const int pad = width - length;
+  if (pad <= 0) return out;
+  // The fields of the file layouts are narrow: one store of sixteen blanks.
+  if (pad <= 16) {
+    std::memcpy(out, kBlanks, 16);
+  } else {
+    std::memset(out, ' ', static_cast<std::size_t>(pad));
+  }
+  return out + pad;
+}
+
+}  // namespace
+
+char* FormatFixed(char* out, double value, int decimals, int width) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 0x1p53) || decimals < 0 || decimals > kMostDecimals) {
+    char text[kNumberRoom];
+    const char* end = std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed,
+                                    decimals).ptr;
+    const auto length = static_cast<int>(end - text);
+    out = Pad(out, length, width);
+    std::memcpy(out, text, static_cast<std::size_t>(length));
+    return out + length;
+  }
+  // magnitude = whole + mantissa / 2^shift exactly; the fraction times
+  // 10^decimals is rounded half to even, as printf rounds the exact value.
+  auto whole = static_cast<std::uint64_t>(magnitude);
+  const double fraction = magnitude - static_cast<double>(whole);
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &fraction, sizeof bits);
+  const int biased = static_cast<int>(bits >> 52);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  int shift = 1074;
+  if (biased != 0) {
+    mantissa |= std::uint64_t{1} << 52;
+    shift = 1075 - biased;
+  }
+  const std::uint64_t unit = kPowersOfTen[decimals];
+  std::uint64_t part = 0;
+  // Beyond this shift the scaled fraction (below 2^103) rounds to 0.
+  if (shift < 110) {
+    // Twice the scaled fraction, truncated: its last bit is the half, and
+    // `sticky` tells whether anything lies below it. The low 52 bits, always
+    // below the half, are looked at once, so the rest takes 64-bit shifts.
+    // The rounding is written without branches, which would mispredict on
+    // every other value.
+    const Wide scaled = static_cast<Wide>(mantissa) * unit;
+    const auto top = static_cast<std::uint64_t>(scaled >> 52);
+    const int rest = shift - 53;
+    const std::uint64_t twice = top >> rest;
+    const std::uint64_t below = (static_cast<std::uint64_t>(scaled) & ((std::uint64_t{1} << 52) - 1)) |
+                                (top & ((std::uint64_t{1} << rest) - 1));
+    const std::uint64_t sticky = below != 0 ? 1 : 0;
+    part = (twice >> 1) + (twice & (sticky | (twice >> 1)) & 1);
+  }
+  if (part == unit) {
+    ++whole;
+    part = 0;
+  }
+  const bool negative = std::signbit(value);
+  const int digits = CountDigits(whole);
+  out = Pad(out, negative + digits + (decimals > 0 ? 1 + decimals : 0), width);
+  if (negative) *out++ = '-';
+  if (whole < 10) {
+    *out = static_cast<char>('0' + whole);
+  } else {
+    PutDigits(out + digits, whole, digits);
+  }
+  out += digits;
+  if (decimals == 0) return out;
+  // The point and the digits of the part, composed in words and stored
+  // whole: the room beyond the end is scratch.
+  const auto low = static_cast<std::uint32_t>(part % 100000000);
+  if (decimals <= 8) {
+    const std::uint64_t text = '.' | EightDigits(low) >> (8 * (8 - decimals)) << 8;
+    std::memcpy(out, &text, 8);
+  } else {
+    const auto high = static_cast<std::uint32_t>(part / 100000000);
+    const std::uint64_t text = '.' | EightDigits(high) >> (8 * (16 - decimals)) << 8;
+    const std::uint64_t rest = EightDigits(low);
+    std::memcpy(out, &text, 8);
+    std::memcpy(out + decimals - 7, &rest, 8);
+  }
+  return out + 1 + decimals;
+}
+
+char* FormatGeneral(char* out, double value, int precision, int width) {
+  char text[kNumberRoom];
+  const char* end =
+      std::to_chars(text, text + kNumberRoom, value, std::chars_format::general, precision).ptr;
+  const auto length = static_cast<int>(end - text);
+  out = Pad(out, length, width);
+  std::memcpy(out, text, static_cast<std::size_t>(length));
+  return out + length;
+}
+
+char* FormatInteger(char* out, std::int64_t value, int width) {
+  if (value >= 0 && value < 100000000 && width <= 16) {
+    // Eight digit characters, their leading zeros but the last turned into
+    // blanks ('0' - 0x10), stored as one word at the end of the field.
+    const std::uint64_t chars = EightDigits(static_cast<std::uint32_t>(value));
+    const std::uint64_t values = chars - 0x3030303030303030U;
+    const int zeros = values == 0 ? 7 : std::countr_zero(values) / 8;
+    const std::uint64_t blanked =
+        chars - (((std::uint64_t{1} << (8 * zeros)) - 1) & 0x1010101010101010U);
+    const int length = std::max(width, 8 - zeros);
+    if (length <= 8) {
+      const std::uint64_t tail = blanked >> (8 * (8 - length));
+      std::memcpy(out, &tail, 8);
+    } else {
+      std::memcpy(out, kBlanks, 8);
+      std::memcpy(out + length - 8, &blanked, 8);
+    }
+    return out + length;
+  }
+  const bool negative = value < 0;
+  const std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const int digits = CountDigits(magnitude);
+  out = Pad(out, negative + digits, width);
+  if (negative) *out++ = '-';
+  PutDigits(out + digits, magnitude, digits);
+  return out + digits;
+}
