@@ -2,6 +2,8 @@
 //   w1.incfg, w1.dat  mode 1: 100000 central atoms, 16 neighbours each (12 + 4)
 //   w2.incfg, w2.dat  mode 1: 1700000 atoms of one type, no neighbours
 //   w3.dat            mode 2: a molecular liquid of 1000000 atoms
+//   w4.incfg, w4.dat  mode 1: 200000 atoms of one type written as %.10e
+//   w5.incfg, w5.dat  the same values as plain decimals (%.15f)
 // Usage: gen_workloads DIR
 #include <charconv>
 #include <cstdint>
@@ -14,6 +16,7 @@ namespace {
 
 constexpr int kW1Atoms = 100000;
 constexpr int kW2Atoms = 1700000;
+constexpr int kW4Atoms = 200000;
 constexpr double kBox = 120.0;
 
 // splitmix64: a small fixed-seed generator, identical on every platform.
@@ -61,9 +64,10 @@ class Out {
     std::snprintf(text, sizeof text, "%10lld", value);
     *this << text;
   }
-  void Fixed(double value, int decimals) {
+  void Fixed(double value, int decimals,
+             std::chars_format notation = std::chars_format::fixed) {
     char text[64];
-    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    auto result = std::to_chars(text, text + sizeof text, value, notation, decimals);
     buffer_.append(text, result.ptr);
     if (buffer_.size() > (1u << 20)) Drain();
   }
@@ -82,7 +86,10 @@ class Out {
 };
 
 // A version 3 configuration file with one type, in the layout the program writes.
-void WriteIncfg(const std::string& path, const char* title, int natoms, std::uint64_t seed) {
+// Coordinates with 15 decimals; with `digits`, rounded to that many
+// significant digits first, and with `exponents` in exponent notation.
+void WriteIncfg(const std::string& path, const char* title, int natoms, std::uint64_t seed,
+                int digits = 0, bool exponents = false) {
   Out out(path);
   out << " (Version 3 format configuration file) !file created by SimpleCfg::save !\n";
   out << title << "\n\n\n";
@@ -119,7 +126,17 @@ void WriteIncfg(const std::string& path, const char* title, int natoms, std::uin
   for (int i = 0; i < natoms; ++i) {
     for (int k = 0; k < 3; ++k) {
       out << (k == 0 ? " " : "  ");
-      out.Fixed(random.Centered(), 15);
+      double value = random.Centered();
+      if (digits > 0) {
+        // Rounded to `digits` significant digits, as %.*e writes it.
+        char text[64];
+        value = std::strtod(std::string(text, std::to_chars(text, text + sizeof text, value,
+                                                            std::chars_format::scientific,
+                                                            digits - 1).ptr).c_str(),
+                            nullptr);
+      }
+      out.Fixed(value, exponents ? digits - 1 : 15,
+                exponents ? std::chars_format::scientific : std::chars_format::fixed);
     }
     out << "\n";
   }
@@ -233,5 +250,14 @@ int main(int argc, char** argv) {
                 " 0\t\t! radius of the inner sphere\n 0\t\t! radius of the outer sphere\n");
 
   WriteText(dir + "w3.dat", MoleculeDat());
+
+  // The reader's cost must not depend on the notation of the numbers.
+  const std::string copy_through =
+      " " + std::to_string(kW4Atoms) +
+      "\t! number of molecules\n 1\n 1\n 0\n 0\n 0\n";
+  WriteIncfg(dir + "w4.incfg", "bench workload 4: exponent notation", kW4Atoms, 4, 11, true);
+  WriteText(dir + "w4.dat", copy_through);
+  WriteIncfg(dir + "w5.incfg", "bench workload 5: plain decimals", kW4Atoms, 4, 11);
+  WriteText(dir + "w5.dat", copy_through);
   return 0;
 }

@@ -62,6 +62,8 @@ mkdir -p plain copy
 printf '1\nw1\ny\n' >w1.answers
 printf '1\nw2\ny\n' >w2.answers
 printf '2\nw3\ny\n' >w3.answers
+printf '1\nw4\ny\n' >w4.answers
+printf '1\nw5\ny\n' >w5.answers
 [[ -f sums.txt ]] && mv sums.txt sums.prev
 
 # ---------------------------------------------------------------- helpers
@@ -99,7 +101,7 @@ fncprep_cmd() {  # fncprep_cmd WORKLOAD
     "$FAKETIME_LIB" "$FAKE_DATE" "$BIN" "$1"
 }
 
-declare -A SUMMARY
+declare -A SUMMARY TIME
 # bench_workload NAME PRECISION OUTPUT...: the real program, the copy floor and
 # the plain writer on the same output files.
 bench_workload() {
@@ -168,6 +170,7 @@ bench_workload() {
   say "  ratios   over the last outputs: plain/fncprep $r_plain, fncprep/cp $r_cp;" \
     "fresh: plain/fncprep $fr_plain, fncprep/cp $fr_cp (targets >= 15 and <= 5)"
   [[ $same == yes ]] || die "plain writer output differs from fncprep on $w"
+  TIME[$w]=$t_prog
   SUMMARY[$w]=$(printf '%-3s %-5s %8.3f %8.3f %8.3f %7s %7s' "$w" over "$t_prog" "$t_cp" "$t_plain" \
     "$r_plain" "$r_cp")
   SUMMARY[$w]+=$'\n'$(printf '%-3s %-5s %8.3f %8.3f %8.3f %7s %7s %8s' "" fresh "$f_prog" "$f_cp" \
@@ -207,12 +210,20 @@ say "== w3: mode 2, 1000000 atoms: 70000 x 12-atom molecules (20 pairs), 20000 x
 bench_workload w3 6 w3.fnc
 say ""
 
-say "summary (median seconds; peak RSS of fncprep in MiB)"
-say "wl  files  fncprep       cp    plain  pl/fnc  fnc/cp  RSS MiB"
-for w in w1 w2 w3; do say "${SUMMARY[$w]}"; done
+say "== w4, w5: mode 1, 200000 atoms copied through, written as %.10e (w4) and as plain decimals (w5)"
+bench_workload w4 15 w4.cfg w4.fnc
+bench_workload w5 15 w5.cfg w5.fnc
+cmp -s w4.cfg w5.cfg || die "w4 and w5 hold the same values but gave different outputs"
+say "  notation  exponents / plain decimals $(ratio "${TIME[w4]}" "${TIME[w5]}") (target <= 1.5)"
 say ""
 
-sha256sum w1.incfg w1.dat w2.incfg w2.dat w3.dat w1.cfg w1.fnc w2.cfg w2.fnc w3.fnc >sums.txt
+say "summary (median seconds; peak RSS of fncprep in MiB)"
+say "wl  files  fncprep       cp    plain  pl/fnc  fnc/cp  RSS MiB"
+for w in w1 w2 w3 w4 w5; do say "${SUMMARY[$w]}"; done
+say ""
+
+sha256sum w1.incfg w1.dat w2.incfg w2.dat w3.dat w4.incfg w5.incfg \
+  w1.cfg w1.fnc w2.cfg w2.fnc w3.fnc w4.cfg w4.fnc >sums.txt
 if [[ -f sums.prev ]]; then
   if cmp -s sums.txt sums.prev; then
     say "outputs: byte-identical to the previous run (sums.prev)"
