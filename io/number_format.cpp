@@ -102,7 +102,9 @@ char* Pad(char* out, int length, int width) {
 
 char* FormatFixed(char* out, double value, int decimals, int width) {
   const double magnitude = std::fabs(value);
-  if (!(magnitude < 0x1p53) || decimals < 0 || decimals > kMostDecimals) {
+  // Without decimals the whole part's parity decides a tie: left to the
+  // library, as are values and decimals beyond the exact integer range.
+  if (!(magnitude < 0x1p53) || decimals < 1 || decimals > kMostDecimals) {
     char text[kNumberRoom];
     const char* end = std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed,
                                     decimals).ptr;
@@ -142,13 +144,15 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
     const std::uint64_t sticky = below != 0 ? 1 : 0;
     part = (twice >> 1) + (twice & (sticky | (twice >> 1)) & 1);
   }
+  // The parity of the whole value is that of its last decimal, the unit
+  // being even; a part that rounds up to the unit carries.
   if (part == unit) {
     ++whole;
     part = 0;
   }
   const bool negative = std::signbit(value);
   const int digits = CountDigits(whole);
-  out = Pad(out, negative + digits + (decimals > 0 ? 1 + decimals : 0), width);
+  out = Pad(out, negative + digits + 1 + decimals, width);
   if (negative) *out++ = '-';
   if (whole < 10) {
     *out = static_cast<char>('0' + whole);
@@ -156,19 +160,18 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
     PutDigits(out + digits, whole, digits);
   }
   out += digits;
-  if (decimals == 0) return out;
-  // The point and the digits of the part, composed in words and stored
+  // The point, then the digits of the part, composed in words and stored
   // whole: the room beyond the end is scratch.
-  const auto low = static_cast<std::uint32_t>(part % 100000000);
+  *out = '.';
   if (decimals <= 8) {
-    const std::uint64_t text = '.' | EightDigits(low) >> (8 * (8 - decimals)) << 8;
-    std::memcpy(out, &text, 8);
+    const std::uint64_t digits = EightDigits(static_cast<std::uint32_t>(part)) >> (8 * (8 - decimals));
+    std::memcpy(out + 1, &digits, 8);
   } else {
-    const auto high = static_cast<std::uint32_t>(part / 100000000);
-    const std::uint64_t text = '.' | EightDigits(high) >> (8 * (16 - decimals)) << 8;
-    const std::uint64_t rest = EightDigits(low);
-    std::memcpy(out, &text, 8);
-    std::memcpy(out + decimals - 7, &rest, 8);
+    const std::uint64_t high =
+        EightDigits(static_cast<std::uint32_t>(part / 100000000)) >> (8 * (16 - decimals));
+    const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(part % 100000000));
+    std::memcpy(out + 1, &high, 8);
+    std::memcpy(out + 1 + decimals - 8, &low, 8);
   }
   return out + 1 + decimals;
 }

@@ -104,9 +104,15 @@ auto TextScanner::TakeToken(Scan scan) {
     const char* const first = block_.data() + next_;
     const char* const last = block_.data() + end_;
     auto extent = scan(first, last);
-    // A value that reaches the end of the block may go on in the next.
-    if (extent.end == last && Refill()) continue;
-    if (extent.end == last) in_.setstate(in_.bad() ? std::ios::failbit : std::ios::eofbit);
+    if (extent.end == last) {
+      // A value that reaches the end of the block may go on in the next;
+      // the refill moves it, so it is scanned again.
+      if (!drained_) {
+        Refill();
+        continue;
+      }
+      in_.setstate(in_.bad() ? std::ios::failbit : std::ios::eofbit);
+    }
     next_ += static_cast<std::size_t>(extent.end - first);
     if (!extent.number || in_.bad()) {
       in_.setstate(std::ios::failbit);
