@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds fncprep and runs its whole test suite: the tests in a release build,
-# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer and
-# under ThreadSanitizer, and a short run of each fuzz target over its corpus. Installs what the tests need
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# short run of each fuzz target over its corpus. Installs what the tests need
 # when the machine lacks it. FNCPREP_QUICK=1 runs the release tests alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,8 +16,6 @@ ctest --test-dir build --output-on-failure -j2 | tee build/ctest-summary.log
 if [ "${FNCPREP_QUICK:-0}" != 1 ]; then
   echo "== Sanitizer build and tests"
   bash tests/sanitize.sh
-  echo "== Thread sanitizer build and tests"
-  bash tests/tsan.sh
   echo "== Fuzz smoke runs"
   FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash tests/fuzz_smoke.sh
 fi

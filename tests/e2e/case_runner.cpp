@@ -7,7 +7,8 @@
 //                     temporary folder in which the program runs
 //   setup             optional bash script, run in that folder before the program
 //                     (symlinks, folders in place of files, ...); CASE_DIR holds the
-//                     case folder and FNCPREP_SOURCE_DIR the repository; it must exit 0
+//                     case folder, SOURCE_DIR (and FNCPREP_SOURCE_DIR) the repository;
+//                     it must exit 0
 //   env               optional; lines NAME=value added to the program's environment
 //                     (empty lines and lines starting with # are ignored)
 //   expected/stdout   required; exact bytes of standard output (may be an empty file)
@@ -111,6 +112,7 @@ TEST_P(GoldenCase, Transcript) {
   if (fs::exists(case_dir / "setup")) {
     const std::string command = "cd " + ShellQuoted(dir.path().string()) +
                                 " && CASE_DIR=" + ShellQuoted(case_dir.string()) +
+                                " SOURCE_DIR=" + ShellQuoted(FNCPREP_SOURCE_DIR) +
                                 " FNCPREP_SOURCE_DIR=" + ShellQuoted(FNCPREP_SOURCE_DIR) +
                                 " bash " + ShellQuoted((case_dir / "setup").string());
     ASSERT_EQ(std::system(command.c_str()), 0) << name << ": setup script failed";

@@ -164,7 +164,7 @@ std::vector<Message> ConsoleMessages() {
       }
     }
   };
-  for (const char* folder : {"app", "fnc", "cfg", "shell"}) {
+  for (const char* folder : {"io", "app", "fnc", "cfg", "shell"}) {
     for (const auto& entry : fs::recursive_directory_iterator(kSource / folder)) {
       const auto extension = entry.path().extension();
       if (extension != ".cpp" && extension != ".hpp") continue;

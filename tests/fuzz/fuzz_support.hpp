@@ -13,7 +13,7 @@
 #include <streambuf>
 #include <string>
 
-#include "app/console.hpp"
+#include "io/console.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 

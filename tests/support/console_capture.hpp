@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/console.hpp"
+#include "io/console.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 

@@ -130,9 +130,12 @@ struct ShellModel {
           double* p = &atoms[3 * NeighbourAtom(t, j, m)];
           // The placement's own sine and cosine, which give the same bits on
           // every processor; they are checked against the library separately.
-          p[0] = c[0] + r * PortableSin(theta) * PortableCos(phi);
-          p[1] = c[1] + r * PortableSin(theta) * PortableSin(phi);
-          p[2] = c[2] + r * PortableCos(theta);
+          double sin_theta = 0, cos_theta = 0, sin_phi = 0, cos_phi = 0;
+          PortableSinCos(theta, sin_theta, cos_theta);
+          PortableSinCos(phi, sin_phi, cos_phi);
+          p[0] = c[0] + r * sin_theta * cos_phi;
+          p[1] = c[1] + r * sin_theta * sin_phi;
+          p[2] = c[2] + r * cos_theta;
         }
       }
     }

@@ -213,9 +213,9 @@ TEST(CfgSave, FailedWriteIsReported) {
 }
 
 TEST(CfgSave, LargeFilesComeOutWholeOrAsAPrefix) {
-  // Enough atoms for the coordinate lines to be formatted in many chunks on
-  // two threads: every line in its place, and a device that fills up keeps
-  // exactly the text before that point.
+  // Enough atoms for the coordinate lines to fill the writer's block several
+  // times: every line in its place, and a device that fills up keeps exactly
+  // the text before that point.
   constexpr int kAtoms = 20011;
   std::vector<double> values(3 * kAtoms);
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::sin(0.37 * i) * (i % 7 + 0.5);

@@ -1,7 +1,7 @@
 // Console and parameter-file conventions: number extraction compared with the
-// standard stream's own extraction, line skipping, the width manipulators, the
-// warning messages, the fatal stop and the reuse of file streams.
-#include "app/console.hpp"
+// standard stream's own extraction, line skipping, the warning messages, the
+// fatal stop and the reuse of file streams.
+#include "io/console.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "io/text_reader.hpp"
 #include "support/console_capture.hpp"
 #include "support/run_binary.hpp"
 #include "support/text.hpp"
@@ -32,33 +33,72 @@ std::streamoff Position(std::istream& in) {
   return in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
 }
 
-std::string Rest(std::istream& in) {
-  return std::string(std::istreambuf_iterator<char>(in.rdbuf()), std::istreambuf_iterator<char>());
+// The line skip written out in stream operations: nothing with fail or bad
+// set, otherwise characters up to and including the next line feed.
+void ModelSkip(std::istream& in) {
+  if (in.fail()) return;
+  for (int c = in.get(); c != '\n'; c = in.get()) {
+    if (c == EOF) return;
+  }
+}
+
+// The scanner takes its text from the stream in blocks, so where it stands is
+// seen only through what it reads next. Checks, after clearing the flags on
+// both sides, that the rest of `mine` read through `scanner` gives what the
+// rest of `reference` gives: reals one after another, each refused one
+// skipped with the rest of its line; with `skip_first`, a line skip before
+// every read, so that line ends count too. Up to the end of the text.
+void ExpectSameRest(TextScanner& scanner, std::istream& mine, std::istream& reference,
+                    bool skip_first) {
+  mine.clear();
+  reference.clear();
+  bool skip = skip_first;
+  for (int step = 0; step < 400; ++step) {
+    if (skip) {
+      scanner.SkipLine();
+      ModelSkip(reference);
+    } else {
+      double got = FromBits(kUntouchedReal), expected = 0;
+      const bool ok = scanner.ReadReal(got);
+      const bool expected_ok = static_cast<bool>(reference >> expected);
+      EXPECT_EQ(ok, expected_ok) << "rest, step " << step;
+      EXPECT_EQ(Bits(got), expected_ok ? Bits(expected) : kUntouchedReal) << "rest, step " << step;
+    }
+    EXPECT_EQ(mine.rdstate(), reference.rdstate()) << "rest, step " << step;
+    if (testing::Test::HasFailure() || reference.eof()) return;
+    if (reference.fail()) {
+      mine.clear();
+      reference.clear();
+      skip = true;
+    } else {
+      skip = skip_first && !skip;
+    }
+  }
+  ADD_FAILURE() << "the rest did not come to its end";
 }
 
 // Reads one value of kind 'i' or 'r' from both streams, the program's reader
 // on `mine` and the standard extraction on `reference`, and compares every
 // observable outcome. Returns whether the reference extraction succeeded.
-bool CompareRead(char kind, std::istringstream& mine, std::istringstream& reference,
-                 const std::string& input) {
+bool CompareRead(char kind, TextScanner& scanner, std::istringstream& mine,
+                 std::istringstream& reference, const std::string& input) {
   SCOPED_TRACE(std::string(kind == 'i' ? "int" : "real") + " from \"" + Visible(input) + "\"");
   bool ok = false, expected_ok = false;
   if (kind == 'i') {
     int got = kUntouchedInt, expected = 0;
-    ok = ReadInt(mine, got);
+    ok = scanner.ReadInt(got);
     expected_ok = !(reference >> expected).fail();
     EXPECT_EQ(got, expected_ok ? expected : kUntouchedInt)
         << "a failed read leaves the target alone";
   } else {
     double got = FromBits(kUntouchedReal), expected = 0;
-    ok = ReadReal(mine, got);
+    ok = scanner.ReadReal(got);
     expected_ok = !(reference >> expected).fail();
     EXPECT_EQ(Bits(got), expected_ok ? Bits(expected) : kUntouchedReal)
         << got << " vs " << expected;
   }
   EXPECT_EQ(ok, expected_ok);
   EXPECT_EQ(mine.rdstate(), reference.rdstate());
-  EXPECT_EQ(Position(mine), Position(reference));
   return expected_ok;
 }
 
@@ -66,18 +106,24 @@ bool CompareRead(char kind, std::istringstream& mine, std::istringstream& refere
 // after a failure the flags are cleared on both sides when
 // `clear_after_failure`, so reading goes on from where the failure left it.
 void CompareSequence(const std::string& input, const std::string& kinds, bool clear_after_failure) {
-  std::istringstream mine(input), reference(input);
-  for (const char kind : kinds) {
-    const bool ok = CompareRead(kind, mine, reference, input);
-    if (testing::Test::HasFailure()) return;
-    if (!ok && clear_after_failure) {
-      mine.clear();
-      reference.clear();
+  // Twice, once for each way of looking at the rest.
+  for (const bool skip_first : {false, true}) {
+    std::istringstream mine(input), reference(input);
+    TextScanner scanner(mine);
+    for (const char kind : kinds) {
+      const bool ok = CompareRead(kind, scanner, mine, reference, input);
+      if (testing::Test::HasFailure()) return;
+      if (!ok && clear_after_failure) {
+        mine.clear();
+        reference.clear();
+      }
+    }
+    ExpectSameRest(scanner, mine, reference, skip_first);
+    if (testing::Test::HasFailure()) {
+      ADD_FAILURE() << "input \"" << Visible(input) << "\", reads " << kinds;
+      return;
     }
   }
-  mine.clear();
-  reference.clear();
-  EXPECT_EQ(Rest(mine), Rest(reference)) << "input \"" << Visible(input) << "\"";
 }
 
 // Inputs written as fields between '|' (none of them holds one).
@@ -187,63 +233,85 @@ TEST(ReadNumbers, RandomDecimalTextsMatchTheStandardExtraction) {
 }
 
 // What one read leaves, worked out from the documented reading rules without
-// the standard extraction: the value or "fail", the flags, the next character.
-std::string Outcome(char kind, const char* input) {
-  std::istringstream in(input);
+// the standard extraction: the value or "fail", and the flags. Where the read
+// stopped is checked too: the scanner must go on as a stream over `rest`.
+std::string Outcome(char kind, const std::string& input, const std::string& rest) {
   std::string text;
-  if (kind == 'i') {
-    int value = kUntouchedInt;
-    text = ReadInt(in, value) ? std::to_string(value) : value == kUntouchedInt ? "fail" : "changed";
-  } else {
-    double value = FromBits(kUntouchedReal);
-    text = ReadReal(in, value)             ? Printf("%.17g", value)
-           : Bits(value) == kUntouchedReal ? "fail"
-                                           : "changed";
+  for (const bool skip_first : {false, true}) {
+    std::istringstream in(input);
+    TextScanner scanner(in);
+    if (kind == 'i') {
+      int value = kUntouchedInt;
+      text = scanner.ReadInt(value) ? std::to_string(value)
+             : value == kUntouchedInt ? "fail"
+                                      : "changed";
+    } else {
+      double value = FromBits(kUntouchedReal);
+      text = scanner.ReadReal(value)           ? Printf("%.17g", value)
+             : Bits(value) == kUntouchedReal ? "fail"
+                                             : "changed";
+    }
+    text += in.fail() ? " fail" : "";
+    text += in.eof() ? " eof" : "";
+    std::istringstream reference(rest);
+    ExpectSameRest(scanner, in, reference, skip_first);
   }
-  text += in.fail() ? " fail" : "";
-  text += in.eof() ? " eof" : "";
-  in.clear();
-  const int next = in.rdbuf()->sgetc();
-  return text +
-         (next == EOF ? " end" : " '" + Visible(std::string(1, static_cast<char>(next))) + "'");
+  return text;
 }
 
+struct Documented {
+  const char* input;
+  const char* outcome;
+  const char* rest;
+};
+
 TEST(ReadNumbers, DocumentedOutcomes) {
-  const std::pair<const char*, const char*> ints[] = {{"+5 ", "5 ' '"},
-                                                      {"-17\n", "-17 '\\n'"},
-                                                      {"42", "42 eof end"},
-                                                      {" \t\n 8x", "8 'x'"},
-                                                      {"2147483647 ", "2147483647 ' '"},
-                                                      {"-2147483648 ", "-2147483648 ' '"},
-                                                      {"2147483648 ", "fail fail ' '"},
-                                                      {"-2147483649", "fail fail eof end"},
-                                                      {"-", "fail fail eof end"},
-                                                      {"- 5", "fail fail ' '"},
-                                                      {"abc", "fail fail 'a'"},
-                                                      {"   ", "fail fail eof end"},
-                                                      {"3.7", "3 '.'"}};
-  for (const auto& [input, outcome] : ints) EXPECT_EQ(Outcome('i', input), outcome) << input;
-  const std::pair<const char*, const char*> reals[] = {
-      {"1.47 ", "1.47 ' '"},       {"35\n", "35 '\\n'"},
-      {"+2.5", "2.5 eof end"},     {"5.!", "5 '!'"},
-      {".5 ", "0.5 ' '"},          {"-.25e1 ", "-2.5 ' '"},
-      {"1e", "fail fail eof end"}, {"1e ", "fail fail ' '"},
-      {"-", "fail fail eof end"},  {"inf ", "fail fail 'i'"},
-      {"nan ", "fail fail 'n'"},   {"1e400 ", "fail fail ' '"},
-      {"1e-400 ", "0 ' '"},        {"4.9406564584124654e-324 ", "4.9406564584124654e-324 ' '"}};
-  for (const auto& [input, outcome] : reals) EXPECT_EQ(Outcome('r', input), outcome) << input;
+  const Documented ints[] = {{"+5 ", "5", " "},
+                             {"-17\n", "-17", "\n"},
+                             {"42", "42 eof", ""},
+                             {" \t\n 8x", "8", "x"},
+                             {"2147483647 ", "2147483647", " "},
+                             {"-2147483648 ", "-2147483648", " "},
+                             {"2147483648 ", "fail fail", " "},
+                             {"-2147483649", "fail fail eof", ""},
+                             {"-", "fail fail eof", ""},
+                             {"- 5", "fail fail", " 5"},
+                             {"abc", "fail fail", "abc"},
+                             {"   ", "fail fail eof", ""},
+                             {"3.7", "3", ".7"}};
+  for (const auto& [input, outcome, rest] : ints) {
+    EXPECT_EQ(Outcome('i', input, rest), outcome) << Visible(input);
+  }
+  const Documented reals[] = {{"1.47 ", "1.47", " "},
+                              {"35\n", "35", "\n"},
+                              {"+2.5", "2.5 eof", ""},
+                              {"5.!", "5", "!"},
+                              {".5 ", "0.5", " "},
+                              {"-.25e1 ", "-2.5", " "},
+                              {"1e", "fail fail eof", ""},
+                              {"1e ", "fail fail", " "},
+                              {"-", "fail fail eof", ""},
+                              {"inf ", "fail fail", "inf "},
+                              {"nan ", "fail fail", "nan "},
+                              {"1e400 ", "fail fail", " "},
+                              {"1e-400 ", "0", " "},
+                              {"4.9406564584124654e-324 ", "4.9406564584124654e-324", " "}};
+  for (const auto& [input, outcome, rest] : reals) {
+    EXPECT_EQ(Outcome('r', input, rest), outcome) << Visible(input);
+  }
 }
 
 TEST(ReadNumbers, AnySetFlagFailsWithoutReading) {
   for (const std::ios::iostate flags : {std::ios::eofbit, std::ios::failbit, std::ios::badbit,
                                         std::ios::eofbit | std::ios::failbit}) {
     std::istringstream in("12 3.5\n");
+    TextScanner scanner(in);
     in.setstate(flags);
     int i = kUntouchedInt;
     double r = FromBits(kUntouchedReal);
-    EXPECT_FALSE(ReadInt(in, i));
+    EXPECT_FALSE(scanner.ReadInt(i));
     EXPECT_EQ(in.rdstate(), flags | std::ios::failbit);
-    EXPECT_FALSE(ReadReal(in, r));
+    EXPECT_FALSE(scanner.ReadReal(r));
     EXPECT_EQ(in.rdstate(), flags | std::ios::failbit);
     EXPECT_EQ(i, kUntouchedInt);
     EXPECT_EQ(Bits(r), kUntouchedReal);
@@ -256,18 +324,19 @@ TEST(ReadNumbers, WorkOnFileStreams) {
   const auto path = dir.path() / "values.dat";
   WriteFileBytes(path, " 2\t\t! number of types\n-1.5e2 7\n");
   std::ifstream in(path);
+  TextScanner scanner(in);
   int count = 0;
   double real = 0;
   int last = 0;
-  ASSERT_TRUE(ReadInt(in, count));
-  SkipLine(in);
-  ASSERT_TRUE(ReadReal(in, real));
-  ASSERT_TRUE(ReadInt(in, last));
+  ASSERT_TRUE(scanner.ReadInt(count));
+  scanner.SkipLine();
+  ASSERT_TRUE(scanner.ReadReal(real));
+  ASSERT_TRUE(scanner.ReadInt(last));
   EXPECT_EQ(count, 2);
   EXPECT_EQ(real, -150.0);
   EXPECT_EQ(last, 7);
   EXPECT_TRUE(in.good());
-  EXPECT_FALSE(ReadInt(in, last));
+  EXPECT_FALSE(scanner.ReadInt(last));
   EXPECT_EQ(in.rdstate(), std::ios::eofbit | std::ios::failbit);
 }
 
@@ -277,8 +346,9 @@ TEST(SkipLine, FailedOrBadStreamIsLeftAlone) {
   for (const std::ios::iostate flags :
        {std::ios::failbit, std::ios::badbit, std::ios::failbit | std::ios::eofbit}) {
     std::istringstream in("abc\ndef\n");
+    TextScanner scanner(in);
     in.setstate(flags);
-    SkipLine(in);
+    scanner.SkipLine();
     EXPECT_EQ(in.rdstate(), flags);
     EXPECT_EQ(Position(in), 0);
   }
@@ -304,66 +374,33 @@ TEST(SkipLine, DiscardsTheRestOfOneLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Visible(c.input) + " " + c.steps);
-    std::istringstream in(c.input);
-    for (const char* step = c.steps; *step != 0; ++step) {
-      int value = 0;
-      if (*step == 'r') {
-        EXPECT_TRUE(ReadInt(in, value));
-      } else {
-        SkipLine(in);
+    for (const bool skip_first : {false, true}) {
+      std::istringstream in(c.input);
+      TextScanner scanner(in);
+      for (const char* step = c.steps; *step != 0; ++step) {
+        int value = 0;
+        if (*step == 'r') {
+          EXPECT_TRUE(scanner.ReadInt(value));
+        } else {
+          scanner.SkipLine();
+        }
       }
+      EXPECT_EQ(in.rdstate(), c.state);
+      std::istringstream rest(c.rest);
+      ExpectSameRest(scanner, in, rest, skip_first);
     }
-    EXPECT_EQ(in.rdstate(), c.state);
-    in.clear();
-    EXPECT_EQ(Rest(in), c.rest);
   }
 }
 
-TEST(RejectValue, SetsFailAndClearsEndOfFile) {
+TEST(Reject, SetsFailAndClearsEndOfFile) {
   for (const std::ios::iostate before : {std::ios::goodbit, std::ios::eofbit,
                                          std::ios::eofbit | std::ios::failbit, std::ios::failbit}) {
     std::istringstream in("12");
+    TextScanner scanner(in);
     in.setstate(before);
-    RejectValue(in);
+    scanner.Reject();
     EXPECT_EQ(in.rdstate(), std::ios::failbit);
   }
-}
-
-// ---- Width manipulators ----
-
-TEST(WidthManipulators, PadOnTheLeftForOneItem) {
-  struct Case {
-    std::ostream& (*width)(std::ostream&);
-    std::string expected;
-    void (*write)(std::ostream&);
-  };
-  const Case cases[] = {
-      {Width10, "        42", [](std::ostream& os) { os << 42; }},
-      {Width4, "12345", [](std::ostream& os) { os << 12345; }},
-      {Width4, "   7", [](std::ostream& os) { os << 7; }},
-      {Width4, "-123", [](std::ostream& os) { os << -123; }},
-      {Width7, "   1.47", [](std::ostream& os) { os << 1.47; }},
-      {Width7, "1.23457e+06", [](std::ostream& os) { os << 1234567.0; }},
-      {Width7, "     ab", [](std::ostream& os) { os << "ab"; }},
-      {Width10, "         x", [](std::ostream& os) { os << 'x'; }},
-      {Width10, "1234567890", [](std::ostream& os) { os << 1234567890; }},
-      {Width10, "12345678901", [](std::ostream& os) { os << 12345678901LL; }},
-  };
-  for (const Case& c : cases) {
-    std::ostringstream os;
-    os << c.width;
-    c.write(os);
-    EXPECT_EQ(os.str(), c.expected);
-    EXPECT_EQ(os.width(), 0) << "the width must not outlive the item";
-  }
-  // The next item has its natural width; the fill is a blank whatever it was
-  // before; left adjustment pads on the right.
-  std::ostringstream os;
-  os << Width10 << 42 << 7 << "ab" << Width4 << 1 << 2 << '|';
-  os.fill('*');
-  os << Width10 << 42 << ' ' << Width7 << 1.5 << ' ' << Width4 << 3 << '|';
-  os << std::left << Width7 << 42 << '|';
-  EXPECT_EQ(os.str(), "        427ab   12|        42     1.5    3|42     |");
 }
 
 // ---- Warning messages ----
@@ -405,18 +442,20 @@ void ExpectReadOutcome(const std::ios& stream, const char* reason) {
 TEST(CheckReadOutcome, StopsForFailedStreamsAndMissingFiles) {
   int value = 0;
   std::istringstream fresh("1"), at_end("4"), word("word"), last("5"), rejected("-3");
-  ReadInt(at_end, value);
+  TextScanner at_end_scanner(at_end), word_scanner(word), last_scanner(last),
+      rejected_scanner(rejected);
+  at_end_scanner.ReadInt(value);
   ASSERT_EQ(at_end.rdstate(), std::ios::eofbit);
   ExpectReadOutcome(fresh, nullptr);
   ExpectReadOutcome(at_end, nullptr);  // the end of file alone is no failure
-  ReadInt(word, value);
+  word_scanner.ReadInt(value);
   ExpectReadOutcome(word, kWrongFormat.c_str());
-  ReadInt(last, value);
-  SkipLine(last);
+  last_scanner.ReadInt(value);
+  last_scanner.SkipLine();
   ExpectReadOutcome(last, kEndOfFile.c_str());
   // The last value of a file, refused: reported as a wrong format.
-  ReadInt(rejected, value);
-  RejectValue(rejected);
+  rejected_scanner.ReadInt(value);
+  rejected_scanner.Reject();
   ExpectReadOutcome(rejected, kWrongFormat.c_str());
   // A file stream with no file open has no flag set: no reason line.
   std::ifstream never_opened;
@@ -507,15 +546,17 @@ TEST(OpenOn, SuccessfulOpenClearsEveryFlag) {
   OpenOn(in, first.string(), std::ios::in);
   ASSERT_TRUE(in.good());
   int value = 0;
-  ASSERT_TRUE(ReadInt(in, value));
+  TextScanner first_scanner(in);
+  ASSERT_TRUE(first_scanner.ReadInt(value));
   EXPECT_EQ(value, 7);
-  SkipLine(in);
+  first_scanner.SkipLine();
   ASSERT_EQ(in.rdstate(), std::ios::eofbit | std::ios::failbit);
   // Still open with eof and fail set: the next file starts clean anyway.
   OpenOn(in, second.string(), std::ios::in);
   EXPECT_EQ(in.rdstate(), std::ios::goodbit);
   EXPECT_TRUE(in.is_open());
-  ASSERT_TRUE(ReadInt(in, value));
+  TextScanner second_scanner(in);
+  ASSERT_TRUE(second_scanner.ReadInt(value));
   EXPECT_EQ(value, 9);
   // Flags set by hand on a closed stream are cleared too.
   in.close();

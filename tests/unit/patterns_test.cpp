@@ -301,9 +301,8 @@ TEST(PatternsTest, ErrorsPrintTheirLinesAndStop) {
 
 TEST(PatternsTest, LargeSystemExpandsEveryMolecule) {
   // 30000 three-atom molecules stored by element (the centres first, then
-  // two partners per molecule) and 7 unconstrained atoms: enough entries for
-  // the expansion to be shared by two threads. Every row must hold exactly
-  // its molecule's partners with their kinds.
+  // two partners per molecule) and 7 unconstrained atoms. Every row must
+  // hold exactly its molecule's partners with their kinds.
   constexpr int kMolecules = 30000;
   constexpr int kAtoms = 3 * kMolecules + 7;
   const auto partner = [](int m, int which) { return kMolecules + 2 * m + which; };  // 1-based

@@ -151,9 +151,8 @@ TEST(Placement, NumberingShellsAndPositions) {
 }
 
 TEST(Placement, LargeRunsSplitBetweenThreadsGiveTheSamePositions) {
-  // Enough neighbours for the work to be shared by two threads, the second
-  // part starting from the skipped-to draw: positions, rows and entries are
-  // those of the draws in order.
+  // Many neighbours: positions, rows and entries are those of the draws in
+  // order.
   CheckCase("5000 centres, 12 neighbours", {5000, 0, {0, 12}, {0, 2.5}, {0, 3}}, {5000}, 120, -17,
             {0, 5000, 5000}, {{0, 5000, 0}, {59999, 64999, 0}});
   CheckCase("4999 centres, two kinds", {4999, 1, {3, 8}, {1, 2}, {1.5, 4.5}}, {2, 4997}, 60,
@@ -162,14 +161,14 @@ TEST(Placement, LargeRunsSplitBetweenThreadsGiveTheSamePositions) {
 
 TEST(Placement, SharedSequenceContinuesAfterASplitRun) {
   ConsoleCapture console;
-  // The draws of 5000 centres with 11 neighbours each, in order on one
-  // thread: the seed word they end with, and the number after them.
+  // The draws of 5000 centres with 11 neighbours each, in order: the seed
+  // word they end with, and the number after them.
   std::int32_t word = -2026;
   for (int i = 0; i < 3 * 5000 * 11; ++i) RandomUniform(word);
   const std::int32_t after_run = word;
   const double next = RandomUniform(word);
-  // The placement makes the same draws on two threads and leaves the shared
-  // table where they end, so the sequence goes on with the same number.
+  // The placement makes the same draws and leaves the shared table where
+  // they end, so the sequence goes on with the same number.
   Place({5000, 0, {0, 11}, {0, 1}, {0, 2}}, {5000}, 50, -2026);
   std::int32_t resume = after_run;
   EXPECT_EQ(RandomUniform(resume), next);

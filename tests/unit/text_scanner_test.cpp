@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_reader.hpp"
+#include "io/text_reader.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Number formatting and the block-buffered text writer, compared with printf
 // and with the standard stream formatting of the same items.
-#include "app/text_writer.hpp"
+#include "io/text_writer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "io/number_format.hpp"
 #include "support/text.hpp"
 
 namespace {
@@ -356,38 +357,6 @@ TEST(TextWriter, IntegerFieldsMatchTheStreamAtEveryWidth) {
   }
 }
 
-TEST(TextWriter, FieldsOfManyValuesMatchOneAtATime) {
-  // Runs longer and shorter than the writer's inner batch, shifted by the
-  // row-to-file offset and by others, at widths below and above the digits.
-  std::mt19937 rng(5);
-  std::vector<int> values;
-  for (int i = 0; i < 3000; ++i) {
-    const int magnitude = static_cast<int>(rng() >> (rng() % 32));
-    values.push_back(i % 5 == 0 ? -magnitude : magnitude);
-  }
-  values.push_back(std::numeric_limits<int>::max() - 1);
-  values.push_back(std::numeric_limits<int>::min() + 3);
-  for (const int width : {0, 4, 10, 17}) {
-    for (const int add : {1, 0, -3}) {
-      for (const std::size_t count :
-           {std::size_t{0}, std::size_t{1}, std::size_t{511}, std::size_t{513}, values.size()}) {
-        std::ostringstream os;
-        std::ostringstream reference;
-        {
-          TextWriter w(os);
-          w << '[';
-          w.Fields(values.data(), count, width, add);
-          w << ']';
-        }
-        reference << '[';
-        for (std::size_t i = 0; i < count; ++i) reference << std::setw(width) << values[i] + add;
-        reference << ']';
-        ASSERT_EQ(os.str(), reference.str()) << "width " << width << ", add " << add;
-      }
-    }
-  }
-}
-
 TEST(TextWriter, RealsFollowTheChosenNotation) {
   std::ostringstream os;
   {
@@ -462,19 +431,6 @@ TEST(TextWriter, NothingIsLostAcrossBlocks) {
   }
   ASSERT_EQ(os.str().size(), reference.str().size());
   EXPECT_TRUE(os.str() == reference.str()) << "output differs from the stream's formatting";
-}
-
-TEST(TextWriter, FlushHandsOverEverythingWrittenSoFar) {
-  std::ostringstream os;
-  TextWriter w(os);
-  w << Width4 << 1 << " line\n";
-  w.Flush();
-  EXPECT_EQ(os.str(), "   1 line\n");
-  w << 2.5;
-  w.Flush();
-  EXPECT_EQ(os.str(), "   1 line\n2.5");
-  w.Flush();
-  EXPECT_EQ(os.str(), "   1 line\n2.5");
 }
 
 }  // namespace
