@@ -1,0 +1,15 @@
+This is a .fnc file created by FNC::rawsave 
+
+ No. of possible rmin-rmax pairs: 
+      0
+
+
+ 
+      2
+ 
+         1         0
+
+
+         2         0
+
+
