@@ -16,21 +16,25 @@ int FNC::nmoltypes = 0;
 int FNC::maxmolsize = 0;
 int FNC::npairs = 0;
 std::vector<int> FNC::nmol, FNC::molsize, FNC::molpairs;
-std::vector<int> FNC::pairtype, FNC::typeuses, FNC::pairfirst, FNC::pairsecond, FNC::firstoffset,
-    FNC::secondoffset;
+std::vector<int> FNC::pairtype, FNC::typeuses, FNC::pairfirst, FNC::pairsecond;
+std::vector<std::int64_t> FNC::firstoffset, FNC::secondoffset;
 std::vector<int> FNC::patfirst;
-std::vector<int> FNC::patcentral, FNC::patoffset, FNC::patcount, FNC::patsize;
-std::vector<std::vector<int>> FNC::patneighbour, FNC::patneighbouroffset, FNC::patconstrainttype;
+std::vector<int> FNC::patcentral, FNC::patcount, FNC::patsize;
+std::vector<std::int64_t> FNC::patoffset;
+std::vector<std::vector<int>> FNC::patneighbour, FNC::patconstrainttype;
+std::vector<std::vector<std::int64_t>> FNC::patneighbouroffset;
 std::vector<int> FNC::covered;
 
 void FNC::ResetClassWide() {
   natoms = nconstraints = nentries = 0;
   nmoltypes = maxmolsize = npairs = 0;
   for (auto* array : {&ncoord, &nmol, &molsize, &molpairs, &pairtype, &typeuses, &pairfirst,
-                      &pairsecond, &firstoffset, &secondoffset, &patfirst, &patcentral, &patoffset,
-                      &patcount, &patsize, &covered}) {
+                      &pairsecond, &patfirst, &patcentral, &patcount, &patsize, &covered}) {
     array->clear();
   }
+  firstoffset.clear();
+  secondoffset.clear();
+  patoffset.clear();
   rmin.clear();
   rmax.clear();
   patneighbour.clear();

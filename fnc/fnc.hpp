@@ -22,14 +22,18 @@ class FNC {
   static int maxmolsize;
   static int npairs;
   static std::vector<int> nmol, molsize, molpairs;
-  static std::vector<int> pairtype, typeuses, pairfirst, pairsecond, firstoffset, secondoffset;
+  static std::vector<int> pairtype, typeuses, pairfirst, pairsecond;
+  // Index steps, exact in 64 bits: i2 - i1 of two 32-bit indices may not fit 32.
+  static std::vector<std::int64_t> firstoffset, secondoffset;
 
   // Constraint patterns of mode 2: one slot per central atom of a type's
   // first molecule. The slots of type j are rows patfirst[j] .. patfirst[j] +
   // patsize[j] - 1; each slot's neighbours lie in a row of their own length.
   static std::vector<int> patfirst;
-  static std::vector<int> patcentral, patoffset, patcount, patsize;
-  static std::vector<std::vector<int>> patneighbour, patneighbouroffset, patconstrainttype;
+  static std::vector<int> patcentral, patcount, patsize;
+  static std::vector<std::int64_t> patoffset;
+  static std::vector<std::vector<int>> patneighbour, patconstrainttype;
+  static std::vector<std::vector<std::int64_t>> patneighbouroffset;
   static std::vector<int> covered;
 
   // Returns every class-wide member to its program-start value.

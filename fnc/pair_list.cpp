@@ -63,19 +63,10 @@ bool ReadPairRecords(TextScanner& in) {
     if (!in.ReadInt(i1) || !in.ReadInt(j1) || !in.ReadInt(i2) || !in.ReadInt(j2)) {
       return false;
     }
-    const std::int64_t first_step = std::int64_t{i2} - i1;
-    const std::int64_t second_step = std::int64_t{j2} - j1;
-    if (first_step < std::numeric_limits<int>::min() ||
-        first_step > std::numeric_limits<int>::max() ||
-        second_step < std::numeric_limits<int>::min() ||
-        second_step > std::numeric_limits<int>::max()) {
-      in.Reject();
-      return false;
-    }
     FNC::pairfirst.push_back(i1);
     FNC::pairsecond.push_back(j1);
-    FNC::firstoffset.push_back(static_cast<int>(first_step));
-    FNC::secondoffset.push_back(static_cast<int>(second_step));
+    FNC::firstoffset.push_back(std::int64_t{i2} - i1);
+    FNC::secondoffset.push_back(std::int64_t{j2} - j1);
     if (k + 1 < FNC::npairs) in.SkipLine();
   }
   // Every kind from 1 to the number of kinds must have been named.

@@ -12,7 +12,7 @@
 
 namespace {
 
-[[noreturn]] void OffsetError(int atom, int step, int slot_step) {
+[[noreturn]] void OffsetError(int atom, std::int64_t step, std::int64_t slot_step) {
   Say("ERROR! The offset for central atom ", atom, " is ", step);
   Say(", and it is not the same value previously given for this central atom ", slot_step);
   Say("Correct the parameter file, cannot continue this way, exiting...");
@@ -43,7 +43,7 @@ class TypeSlots {
 
   // The slots of a and b with matching steps, or -1; a step that differs from
   // a slot's step is the offset error.
-  std::pair<int, int> Find(int a, int a_step, int b, int b_step) const {
+  std::pair<int, int> Find(int a, std::int64_t a_step, int b, std::int64_t b_step) const {
     int a_slot = -1;
     int b_slot = -1;
     const std::vector<int>* a_list = Slots(a);
@@ -72,7 +72,7 @@ class TypeSlots {
     return {a_slot, b_slot};
   }
 
-  int Open(int atom, int step) {
+  int Open(int atom, std::int64_t step) {
     if (count_ >= FNC::molsize[type_]) TooManyAtomsError(type_);
     const int row = first_ + count_;
     FNC::patcentral[row] = atom;
@@ -81,7 +81,7 @@ class TypeSlots {
     return count_++;
   }
 
-  void Append(int slot, int neighbour, int step, int kind) {
+  void Append(int slot, int neighbour, std::int64_t step, int kind) {
     const int row = first_ + slot;
     FNC::patneighbour[row].push_back(neighbour);
     FNC::patneighbouroffset[row].push_back(step);
@@ -112,7 +112,7 @@ void OrderPattern(int first, int size) {
   });
   for (int row = first; row < first + size; ++row) {
     std::vector<int>& neighbour = FNC::patneighbour[row];
-    std::vector<int>& offset = FNC::patneighbouroffset[row];
+    std::vector<std::int64_t>& offset = FNC::patneighbouroffset[row];
     std::vector<int>& kind = FNC::patconstrainttype[row];
     GapSort(FNC::patcount[row], neighbour.data(), [&](int i, int j) {
       std::swap(neighbour[i], neighbour[j]);
@@ -161,9 +161,9 @@ void BuildPatterns() {
     TypeSlots type(j, FNC::patfirst[j]);
     for (int end = p + FNC::molpairs[j]; p < end; ++p) {
       const int a = FNC::pairfirst[p];
-      const int a_step = FNC::firstoffset[p];
+      const std::int64_t a_step = FNC::firstoffset[p];
       const int b = FNC::pairsecond[p];
-      const int b_step = FNC::secondoffset[p];
+      const std::int64_t b_step = FNC::secondoffset[p];
       const int kind = FNC::pairtype[p];
       const auto [a_slot, b_slot] = type.Find(a, a_step, b, b_step);
       type.Append(a_slot >= 0 ? a_slot : type.Open(a, a_step), b, b_step, kind);
