@@ -6,15 +6,19 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace {
 
-// pi/2 split into its leading 33 bits (exact when multiplied by a small
-// integer) and the rest.
-constexpr double kHalfPiHead = 1.57079632673412561417e+00;  // 0x3FF921FB54400000
-constexpr double kHalfPiTail = 6.07710050650619224932e-11;  // 0x3DD0B4611A626331
+// pi/2 in three parts of 33 bits (exact when multiplied by an integer below
+// 2^20), each with the rest of pi/2 after it.
+constexpr double kHalfPi[3] = {1.57079632673412561417e+00, 6.07710050630396597660e-11,
+                               2.02226624871116645580e-21};
+constexpr double kHalfPiRest[3] = {6.07710050650619224932e-11, 2.02226624879595063154e-21,
+                                   8.47842766036889956997e-32};
 constexpr double kTwoOverPi = 6.36619772367581382433e-01;
 constexpr double kQuarterPi = 0.785398163397448279;
+constexpr double kLargestArgument = 1e6;  // keeps the multiple of pi/2 below 2^20
 
 constexpr double kS1 = -1.66666666666666324348e-01;
 constexpr double kS2 = 8.33333333332248946124e-03;
@@ -35,6 +39,8 @@ std::uint32_t HighWord(double x) {
   std::memcpy(&bits, &x, sizeof bits);
   return static_cast<std::uint32_t>(bits >> 32);
 }
+
+int Exponent(double x) { return static_cast<int>(HighWord(x) >> 20 & 0x7ff); }
 
 // sin(x + y) for |x| <= pi/4, y the tail of the reduced argument.
 double KernelSin(double x, double y) {
@@ -65,16 +71,25 @@ double KernelCos(double x, double y) {
 }  // namespace
 
 void PortableSinCos(double x, double& sine, double& cosine) {
-  if (!std::isfinite(x)) {
-    sine = cosine = x - x;
+  if (!(std::fabs(x) <= kLargestArgument)) {
+    sine = cosine = std::numeric_limits<double>::quiet_NaN();
     return;
   }
   // x = n * pi/2 + (head + tail), |head| <= about pi/4; arguments up to pi/4
-  // take n = 0, for which head = x and tail = 0 exactly.
+  // take n = 0, for which head = x and tail = 0 exactly. Where x lies close
+  // to a multiple of pi/2 the leading bits cancel, and further parts of pi/2
+  // keep the reduced argument accurate.
   const double n = std::fabs(x) <= kQuarterPi ? 0.0 : std::nearbyint(x * kTwoOverPi);
-  const double r = x - n * kHalfPiHead;
-  const double w = n * kHalfPiTail;
-  const double head = r - w;
+  double r = x - n * kHalfPi[0];
+  double w = n * kHalfPiRest[0];
+  double head = r - w;
+  for (int part = 1; part < 3 && Exponent(x) - Exponent(head) > (part == 1 ? 16 : 49); ++part) {
+    const double t = r;
+    const double product = n * kHalfPi[part];
+    r = t - product;
+    w = n * kHalfPiRest[part] - ((t - r) - product);
+    head = r - w;
+  }
   const double tail = (r - head) - w;
   const double s = KernelSin(head, tail);
   const double c = KernelCos(head, tail);

@@ -5,7 +5,6 @@
 #pragma once
 
 // Both at once, sharing the argument reduction: within one unit in the last
-// place of the true values for arguments up to a few multiples of pi (the
-// placement's angles lie in 0 .. 2 pi). Any finite argument gives the same
-// result on every machine; larger ones lose accuracy.
+// place of the true values for |x| up to 10^6, which holds the placement's
+// angles (0 .. 2 pi); beyond that, and for infinities and NaN, both are NaN.
 void PortableSinCos(double x, double& sine, double& cosine);

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
-targets=(fuzz_cfg fuzz_shell fuzz_pairs fuzz_reader)
+targets=(fuzz_runs fuzz_reader)
 
 install() {
   echo "Installing: $*"

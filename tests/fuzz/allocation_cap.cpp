@@ -1,6 +1,5 @@
-// The global allocation functions of the fuzz targets and their replay
-// programs: plain malloc and free, except that a request above the cap fails
-// with std::bad_alloc while a target runs.
+// The allocation functions of the fuzz targets: plain malloc and free, except
+// that a request above the cap fails with std::bad_alloc while a target runs.
 #include <cstdlib>
 #include <new>
 
@@ -28,5 +27,3 @@ void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
