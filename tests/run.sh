@@ -1,33 +1,48 @@
 #!/usr/bin/env bash
-# The test command: builds fncprep and runs its test suite in a release build,
-# then again under AddressSanitizer and UndefinedBehaviorSanitizer, then each
-# fuzz target for a short while. Installs what the tests need when the
-# machine lacks it. FNCPREP_QUICK=1 stops after the release tests.
+# The test command: installs what the tests need where the machine lacks it,
+# builds fncprep and runs its test suite in a release build, then again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for
+# FUZZ_SECONDS (20) seconds. FNCPREP_QUICK=1 stops after the release tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tests/install_deps.sh
+need=()
+for tool in cmake:cmake ninja:ninja-build g++:g++ faketime:faketime clang++:clang; do
+  command -v "${tool%:*}" >/dev/null || need+=("${tool#*:}")
+done
+[ -d /usr/include/gtest ] || need+=(libgtest-dev libgmock-dev)
+[ -e "$(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-x86_64.a" ] || need+=(libclang-rt-14-dev)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
 
-# suite DIR CMAKE-OPTIONS...: builds the program and its tests in DIR and runs them.
-suite() {
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -G Ninja -DFNCPREP_TESTS=ON "$@" >/dev/null
-  cmake --build "$dir"
-  ctest --test-dir "$dir" --output-on-failure -j2 | tee "$dir/ctest-summary.log"
+suite() {  # suite DIR CMAKE-OPTIONS...: builds the program and the tests in DIR, runs them
+  cmake -S . -B "$1" -G Ninja -DFNCPREP_TESTS=ON "${@:2}" >/dev/null
+  cmake --build "$1"
+  ctest --test-dir "$1" --output-on-failure -j2 | tee "$1/ctest-summary.log"
 }
 
 echo "== Release build and tests"
 suite build-test -DCMAKE_BUILD_TYPE=Release
 if [ "${FNCPREP_QUICK:-0}" != 1 ]; then
   echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
-  # The sanitizer runtime must come first among the loaded libraries, but the
-  # golden cases preload libfaketime; every report fails the test.
-  ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:halt_on_error=1 \
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 FNCPREP_SANITIZED=1 \
-    suite build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFNCPREP_SANITIZE=ON \
+  # The golden cases preload libfaketime ahead of the sanitizer runtime.
+  ASAN_OPTIONS=verify_asan_link_order=0:halt_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    FNCPREP_SANITIZED=1 suite build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFNCPREP_SANITIZE=ON \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
-  echo "== Fuzz smoke runs"
-  FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash tests/fuzz_smoke.sh
+  echo "== Fuzz targets (address and undefined-behaviour sanitizers), ${FUZZ_SECONDS:-20} s each"
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+    -DFNCPREP_FUZZ=ON -DFNCPREP_TESTS=OFF >/dev/null
+  cmake --build build-fuzz
+  mkdir -p build-fuzz/artifacts
+  for target in fuzz_runs fuzz_reader; do  # new inputs go to a scratch folder, not the corpus
+    scratch=$(mktemp -d)
+    build-fuzz/tests/fuzz/$target -max_total_time="${FUZZ_SECONDS:-20}" -max_len=8192 -timeout=10 \
+      -rss_limit_mb=2048 -artifact_prefix=build-fuzz/artifacts/$target- "$scratch" \
+      tests/fuzz/corpus/$target 2>build-fuzz/$target.log || { tail -n 40 build-fuzz/$target.log; exit 1; }
+    grep -E "Done [0-9]+ runs" build-fuzz/$target.log
+    rm -rf "$scratch"
+  done
 fi
 echo "== Summary of the release tests"
 grep -E "tests passed|tests failed" build-test/ctest-summary.log

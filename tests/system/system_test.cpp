@@ -1,0 +1,272 @@
+// The real program against models written from the definitions, files compared byte for byte:
+// mode 1 against the shell placement (numbering, windows, every coordinate from the frozen
+// clock's seed), mode 2 against a liquid stored element by element. Golden cases pin headers.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+
+#include "shell/portable_trig.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Format(const char* format, auto... values) {
+  char text[1024];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs the program in the test's own folder holding `files`, the clock frozen at `clock` (UTC).
+fs::path RunProgram(const std::vector<std::pair<std::string, std::string>>& files,
+                    const std::string& input, const std::string& clock = "") {
+  const fs::path dir =
+      fs::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
+  fs::create_directories(dir);
+  for (const auto& [name, text] : files) std::ofstream(dir / name) << text;
+  std::ofstream(dir / ".stdin") << input;
+  const std::string faked = "TZ=UTC FAKETIME='" + clock +
+                            "' LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 ";
+  const int status = std::system(("cd '" + dir.string() + "' && " + (clock.empty() ? "" : faked) +
+                                  FNCPREP_BINARY " <.stdin >.out 2>&1")
+                                     .c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(dir / ".out");
+  return dir;
+}
+
+// A constraint file: windows with `precision` digits, a row per atom with neighbours and kinds.
+struct Row {
+  int atom = 0;
+  std::vector<std::pair<int, int>> neighbours;
+};
+
+std::string FncText(const std::vector<double>& rmin, const std::vector<double>& rmax, int precision,
+                    const std::vector<Row>& rows) {
+  std::string text =
+      "This is a .fnc file created by FNC::rawsave \n\n No. of possible rmin-rmax pairs: \n" +
+      Format("%7zu\n", rmin.size());
+  for (const auto* window : {&rmin, &rmax}) {
+    for (const double r : *window) text += Format("%7.*g", precision, r);
+    text += "\n";
+  }
+  text += Format(" \n%7zu\n \n", rows.size());
+  for (const Row& row : rows) {
+    text += Format("%10d%10zu\n", row.atom, row.neighbours.size());
+    for (const auto& [atom, kind] : row.neighbours) text += Format("%10d", atom);
+    text += "\n";
+    for (const auto& [atom, kind] : row.neighbours) text += Format("%4d", kind);
+    text += "\n";
+  }
+  return text;
+}
+
+// The generator in 64 bits: s -> 16807 s mod (2^31 - 1); a seed <= 0 restarts
+// from -seed (1 for 0 or a multiple of the modulus) with 8 warm-up steps and
+// a 32-slot table filled from the back; the slot is the last output / 2^26;
+// outputs are scaled by 1 / (2^31 - 1) and clamped below 1.
+class Uniform {
+ public:
+  double Next(std::int32_t& seed) {
+    std::int64_t s = seed;
+    if (s <= 0 || last_ == 0) {
+      s = s > 0 || -s % 2147483647 == 0 ? 1 : -s % 2147483647;
+      for (int result = 1; result <= 40; ++result) {
+        s = 16807 * s % 2147483647;
+        if (result >= 9) table_[40 - result] = s;
+      }
+      last_ = table_[0];
+    }
+    s = 16807 * s % 2147483647;
+    const std::int64_t slot = last_ / 67108864;
+    last_ = table_[slot];
+    table_[slot] = s;
+    seed = static_cast<std::int32_t>(s);
+    return std::min(static_cast<double>(last_) * (1.0 / 2147483647.0), 0.99999988);
+  }
+
+ private:
+  std::int64_t table_[32] = {};
+  std::int64_t last_ = 0;
+};
+
+struct Shells {
+  int n;        // central atoms asked for
+  int central;  // 1-based
+  std::vector<int> counts;
+  std::vector<double> inner, outer;
+};
+
+// Mode 1 on `available` centres in a box of 17.5: central atoms first in their
+// type's block, then the neighbours by centre; rows: the centres', then the
+// neighbours' by type and centre.
+void ExpectGrowth(const Shells& s, int available, const std::string& clock, std::int32_t seed) {
+  const double box = 17.5;
+  std::mt19937 random(static_cast<unsigned>(available));
+  std::vector<double> centres;  // multiples of 2^-10: the file holds them exactly
+  std::string incfg = Format("centres\n\n\n\n\n\n\n%d\n1\n\n\n\n\n\n%g\n\n\n\n%d\n\n\n\n",
+                             available, box, available);
+  for (int i = 0; i < 3 * available; ++i) {
+    centres.push_back(static_cast<double>(random() % 2048) / 1024 - 0.5);
+    incfg += Format("%.17g\n", centres.back());
+  }
+  std::string dat = Format("%d ! N\n%zu\n%d\n", s.n, s.counts.size(), s.central);
+  for (const int c : s.counts) dat += Format("%d ", c);
+  for (const auto* radii : {&s.inner, &s.outer}) {
+    dat += "\n";
+    for (const double r : *radii) dat += Format("%.17g ", r);
+  }
+  const fs::path dir = RunProgram({{"s.incfg", incfg}, {"s.dat", dat + "\n"}}, "1\ns\n", clock);
+
+  const int n = std::min(s.n, available), types = static_cast<int>(s.counts.size()),
+            ct = s.central - 1;
+  std::vector<int> start(types + 1, 0), kind(types), first_row(types + 1, n);
+  std::vector<double> rmin, rmax;
+  for (int t = 0, kinds = 0; t < types; ++t) {
+    start[t + 1] = start[t] + n * s.counts[t] + (t == ct ? n : 0);
+    kind[t] = s.counts[t] > 0 ? ++kinds : 0;
+    first_row[t + 1] = first_row[t] + n * s.counts[t];
+    if (s.counts[t] > 0) rmin.push_back(s.inner[t]), rmax.push_back(s.outer[t]);
+  }
+  std::vector<double> xyz(3 * static_cast<std::size_t>(start[types]));
+  std::vector<Row> rows(static_cast<std::size_t>(start[types]));
+  Uniform uniform;
+  for (int j = 0; j < n; ++j) {
+    const double* c = &centres[3 * j];
+    std::copy_n(c, 3, &xyz[3 * (start[ct] + j)]);
+    rows[j].atom = start[ct] + j + 1;
+    for (int t = 0; t < types; ++t) {
+      for (int m = 0; m < s.counts[t]; ++m) {
+        const double u1 = uniform.Next(seed), u2 = uniform.Next(seed), u3 = uniform.Next(seed);
+        const double r = (s.inner[t] + u1 * (s.outer[t] - s.inner[t])) / box;
+        double sin_t = 0, cos_t = 0, sin_p = 0, cos_p = 0;
+        PortableSinCos(3.14159265359 * u2, sin_t, cos_t);
+        PortableSinCos(6.28318530718 * u3, sin_p, cos_p);
+        const int atom = start[t] + (t == ct ? n : 0) + s.counts[t] * j + m;
+        const double p[3] = {c[0] + r * sin_t * cos_p, c[1] + r * sin_t * sin_p, c[2] + r * cos_t};
+        std::copy_n(p, 3, &xyz[3 * atom]);
+        rows[j].neighbours.emplace_back(atom + 1, kind[t]);
+        rows[first_row[t] + s.counts[t] * j + m] = {atom + 1, {{rows[j].atom, kind[t]}}};
+      }
+    }
+  }
+  std::string lines;
+  for (std::size_t i = 0; i < xyz.size(); i += 3) {
+    lines += Format(" %10.15f  %10.15f  %10.15f\n", xyz[i], xyz[i + 1], xyz[i + 2]);
+  }
+  const std::string cfg = ReadFile(dir / "s.cfg");
+  std::size_t header = 0;  // 18 lines and 4 per type
+  for (std::size_t line = 0; line < 18 + 4 * s.counts.size(); ++line)
+    header = cfg.find('\n', header) + 1;
+  EXPECT_EQ(cfg.substr(header), lines);
+  EXPECT_EQ(ReadFile(dir / "s.fnc"), FncText(rmin, rmax, 15, rows));
+}
+
+TEST(Mode1Model, CentralTypeFirst) {
+  ExpectGrowth({40, 1, {0, 3}, {0, 1.0}, {0, 1.5}}, 40, "2023-11-14 22:13:20", -1700000000);
+}
+
+TEST(Mode1Model, CentralTypeLastWithNeighboursBeforeIt) {
+  ExpectGrowth({25, 2, {2, 0}, {0.5, 0}, {0.75, 0}}, 30, "2001-09-09 01:46:40", -1000000000);
+}
+
+TEST(Mode1Model, NeighboursOfTheCentralTypeAndAReset) {
+  ExpectGrowth({50, 2, {1, 2, 3}, {1, 0.2, 2.5}, {1, 0.4, 2.0}}, 20, "2030-01-01 00:00:00",
+               -1893456000);
+}
+
+// A molecule type of the liquid: the element of each site, its index in the
+// first molecule and its index step; pairs of sites with their kinds.
+struct Type {
+  int molecules = 0;
+  std::vector<int> element, first, step;
+  std::vector<std::array<int, 3>> pairs;  // site, site, kind
+};
+
+TEST(Mode2Model, RandomLiquidsStoredElementByElement) {
+  std::mt19937 random(21);
+  for (int trial = 0; trial < 60; ++trial) {
+    std::vector<Type> types(1 + random() % 4);
+    std::vector<double> rmin, rmax;  // kinds come in order of first use
+    for (Type& type : types) {
+      type.molecules = static_cast<int>(random() % 12);
+      type.element.resize(1 + random() % 7);
+      for (int& e : type.element) e = static_cast<int>(random() % 3);
+      const int sites = static_cast<int>(type.element.size());
+      std::set<std::pair<int, int>> taken;
+      for (int p = static_cast<int>(random() % (2 * sites)); p > 0 && sites > 1; --p) {
+        const int a = static_cast<int>(random() % sites), b = static_cast<int>(random() % sites);
+        const int kind = 1 + static_cast<int>(random() % (rmin.size() + 1));
+        if (a == b || !taken.insert(std::minmax(a, b)).second) continue;
+        type.pairs.push_back({a, b, kind});
+        if (kind > static_cast<int>(rmin.size())) {
+          rmin.push_back(0.5 + static_cast<double>(random() % 1000) / 997);
+          rmax.push_back(rmin.back() + static_cast<double>(random() % 1000) / 991);
+        }
+      }
+    }
+    // Element by element; within an element type by type, molecule by molecule.
+    int atoms = 1;
+    for (int e = 0; e < 3; ++e) {
+      for (Type& type : types) {
+        type.first.resize(type.element.size());
+        type.step.resize(type.element.size());
+        const int count = static_cast<int>(std::count(type.element.begin(), type.element.end(), e));
+        for (std::size_t s = 0, rank = 0; s < type.element.size(); ++s) {
+          if (type.element[s] == e)
+            type.first[s] = atoms + static_cast<int>(rank++), type.step[s] = count;
+        }
+        atoms += count * std::max(type.molecules, 1);  // distinct sites even without molecules
+      }
+    }
+    atoms += static_cast<int>(random() % 5);  // and a few free atoms
+    std::string counts[3], records;
+    std::set<int> named;
+    std::vector<Row> rows(static_cast<std::size_t>(atoms));
+    for (int i = 0; i < atoms; ++i) rows[i].atom = i + 1;
+    for (const Type& t : types) {
+      counts[0] += Format("%d ", t.molecules);
+      counts[1] += Format("%zu ", t.element.size());
+      counts[2] += Format("%zu ", t.pairs.size());
+      for (const auto& [a, b, kind] : t.pairs) {
+        records += std::to_string(kind);
+        if (named.insert(kind).second)
+          records += Format(" %.17g %.17g", rmin[kind - 1], rmax[kind - 1]);
+        records += Format(" ! kind\n%d %d %d %d ! pair\n", t.first[a], t.first[b],
+                          t.first[a] + t.step[a], t.first[b] + t.step[b]);
+      }
+      // Each atom's neighbours in the order of their indices in the first molecule.
+      for (std::size_t site = 0; site < t.element.size(); ++site) {
+        std::vector<std::array<int, 3>> neighbours;  // first index, site, kind
+        for (const auto& [a, b, kind] : t.pairs) {
+          if (a == static_cast<int>(site)) neighbours.push_back({t.first[b], b, kind});
+          if (b == static_cast<int>(site)) neighbours.push_back({t.first[a], a, kind});
+        }
+        std::sort(neighbours.begin(), neighbours.end());
+        for (int m = 0; m < t.molecules; ++m) {
+          for (const auto& [first, other, kind] : neighbours) {
+            rows[t.first[site] + m * t.step[site] - 1].neighbours.emplace_back(
+                first + m * t.step[other], kind);
+          }
+        }
+      }
+    }
+    const std::string dat = Format("%d ! atoms\n%zu\n", atoms, types.size()) + counts[0] + "\n" +
+                            counts[1] + "\n" + counts[2] + "\n" + records;
+    const fs::path dir = RunProgram({{"l.dat", dat}}, "2 l\n");
+    ASSERT_EQ(ReadFile(dir / "l.fnc"), FncText(rmin, rmax, 6, rows)) << dat;
+  }
+}
+
+}  // namespace
