@@ -33,7 +33,7 @@ if [ "${FNCPREP_QUICK:-0}" != 1 ]; then
   echo "== Fuzz targets (address and undefined-behaviour sanitizers), ${FUZZ_SECONDS:-20} s each"
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
     -DFNCPREP_FUZZ=ON -DFNCPREP_TESTS=OFF >/dev/null
-  cmake --build build-fuzz
+  cmake --build build-fuzz --target fuzz_runs fuzz_reader
   mkdir -p build-fuzz/artifacts
   for target in fuzz_runs fuzz_reader; do  # new inputs go to a scratch folder, not the corpus
     scratch=$(mktemp -d)

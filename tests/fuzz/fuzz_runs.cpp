@@ -109,5 +109,8 @@ void* operator new(std::size_t size) {
   if (block == nullptr) throw std::bad_alloc();
   return block;
 }
+void* operator new[](std::size_t size) { return operator new(size); }
 void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
