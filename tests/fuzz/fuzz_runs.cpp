@@ -104,12 +104,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   return 0;
 }
 
+// Every allocation function is replaced, so the sanitizers' allocator never
+// sees memory from one family freed by another.
+void* Allocate(std::size_t size) noexcept {
+  return cap_active && size > (std::size_t{64} << 20) ? nullptr : std::malloc(size + 1);
+}
 void* operator new(std::size_t size) {
-  void* block = cap_active && size > (std::size_t{64} << 20) ? nullptr : std::malloc(size + 1);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
+  if (void* block = Allocate(size)) return block;
+  throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
