@@ -15,8 +15,7 @@ trap 'rm -rf "$work" "$out"' EXIT
 [ -f "$CASE_DIR/setup" ] && { (cd "$work" && bash "$CASE_DIR/setup") || { echo "setup failed"; exit 1; }; }
 [ -f "$CASE_DIR/faketime" ] && export LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 \
   FAKETIME="$(cat "$CASE_DIR/faketime")"
-args=()
-[ -f "$CASE_DIR/args" ] && mapfile -t args <"$CASE_DIR/args"
+mapfile -t args < <(cat "$CASE_DIR/args" 2>/dev/null)
 command=("$FNCPREP" "${args[@]}")
 [ -f "$CASE_DIR/run" ] && command=(bash "$CASE_DIR/run")
 stdin=/dev/null
@@ -27,9 +26,7 @@ status=$?
 echo $status >"$out/status"
 
 failed=0
-same() {  # same WHAT EXPECTED ACTUAL
-  cmp -s "$2" "$3" || { echo "$1 differs:" && diff -u "$2" "$3" | head -n 40 && failed=1; }
-}
+same() { cmp -s "$2" "$3" || { echo "$1 differs:" && diff -u "$2" "$3" | head -n 40 && failed=1; }; }
 for part in stdout stderr status; do same "$part" "$CASE_DIR/expected/$part" "$out/$part"; done
 while IFS= read -r -d '' file; do
   same "file ${file#"$CASE_DIR/expected/files/"}" "$file" "$work/${file#"$CASE_DIR/expected/files/"}"

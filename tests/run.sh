@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The test command: installs what the tests need where the machine lacks it,
-# builds fncprep and runs its test suite in a release build, then again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for
-# FUZZ_SECONDS (20) seconds. FNCPREP_QUICK=1 stops after the release tests.
+# The test command: installs what the tests need, runs the suite in a release build, then under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for FUZZ_SECONDS (20)
+# seconds. FNCPREP_QUICK=1 stops after the release tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 need=()

@@ -13,8 +13,7 @@
 
 namespace {
 
-// Hands out its text in pieces, as a pipe may: every block the reader takes
-// ends at a piece's end.
+// Hands out its text in pieces, as a pipe may: the reader's blocks end there.
 struct PieceBuffer : std::stringbuf {
   PieceBuffer(const std::string& text, std::streamsize piece)
       : std::stringbuf(text), piece(piece) {}

@@ -20,9 +20,7 @@ namespace {
 
 constexpr int kMostAtoms = 100000;
 
-// While a run goes on, an allocation above 64 MiB fails, as on a machine short
-// of memory, so the program's own handling of it is exercised.
-bool cap_active = false;
+bool cap_active = false;  // a run's allocations above 64 MiB fail, as when memory is short
 
 struct FatalStopped {};
 
@@ -104,8 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   return 0;
 }
 
-// Every allocation function is replaced, so the sanitizers' allocator never
-// sees memory from one family freed by another.
+// Every allocation function, so that the sanitizer sees no mismatched free.
 void* Allocate(std::size_t size) noexcept {
   return cap_active && size > (std::size_t{64} << 20) ? nullptr : std::malloc(size + 1);
 }

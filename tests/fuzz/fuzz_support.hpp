@@ -1,5 +1,4 @@
-// A property of a fuzz target that does not hold: reported, then an abort
-// that the fuzzing engine records as a crash.
+// A fuzz target's property that fails: reported, then an abort the engine records as a crash.
 #pragma once
 
 #include <cstdio>
