@@ -6,8 +6,6 @@
 #include <string>
 
 #include "io/console.hpp"
-#include "cfg/simple_cfg.hpp"
-#include "fnc/fnc.hpp"
 
 namespace {
 
@@ -82,60 +80,67 @@ std::string AskStem() {
 
 }  // namespace
 
+void GrowShells(const RunFiles& files, RunObjects& run, std::optional<std::int32_t> seed) {
+  std::ifstream in;
+  OpenOn(in, files.incfg, std::ios::in);
+  SimpleCfg::GetParams_cfg(in, files.incfg);
+  in.close();
+  run.input = std::make_unique<SimpleCfg>();
+  OpenOn(in, files.incfg, std::ios::in);
+  run.input->load(in, files.incfg);
+  in.close();
+  OpenOn(in, files.dat, std::ios::in);
+  SimpleCfg::GetFNCParameters(in, files.dat);
+  in.close();
+  run.output = std::make_unique<SimpleCfg>();
+  run.constraints = std::make_unique<FNC>();
+  if (seed) {
+    run.output->ArrangeNeighbours(*run.constraints, *run.input, *seed);
+  } else {
+    run.output->ArrangeNeighbours(*run.constraints, *run.input);
+  }
+  // One stream for both files: the precision the configuration leaves on it
+  // is the one the windows of the constraints are written with.
+  std::ofstream out;
+  OpenOn(out, files.cfg, std::ios::out | std::ios::trunc);
+  run.output->save(out, "FNC configuration", files.cfg);
+  out.close();
+  OpenOn(out, files.fnc, std::ios::out | std::ios::trunc);
+  run.constraints->rawsave(out, files.fnc);
+  out.close();
+}
+
+void ExpandPairs(const RunFiles& files, RunObjects& run) {
+  run.input = std::make_unique<SimpleCfg>();
+  std::ifstream in;
+  OpenOn(in, files.dat, std::ios::in);
+  FNC::GetFNCParams2(in, files.dat);
+  in.close();
+  FNC::AssemblePatterns();
+  run.output = std::make_unique<SimpleCfg>();
+  run.constraints = std::make_unique<FNC>();
+  run.constraints->ExpandPatterns();
+  std::ofstream out;
+  OpenOn(out, files.fnc, std::ios::out | std::ios::trunc);
+  run.constraints->rawsave(out, files.fnc);
+  out.close();
+}
+
 int RunFncprep() {
   SetUpConsole();
   for (const char* line : kHelpText) Say(line);
   const char mode = AskMode();
-  const std::string stem = AskStem();
-  const std::string incfg_name = stem + ".incfg";
-  const std::string cfg_name = stem + ".cfg";
-  const std::string fnc_name = stem + ".fnc";
-  const std::string dat_name = stem + ".dat";
+  const RunFiles files(AskStem());
   SimpleCfg::ResetLayout();
-
-  std::ifstream in;
-  std::ofstream out;
-  constexpr auto kRead = std::ios::in;
-  constexpr auto kWrite = std::ios::out | std::ios::trunc;
-
+  FNC::ResetClassWide();
+  RunObjects run;
   if (mode == '1') {
-    OpenOn(in, incfg_name, kRead);
-    SimpleCfg::GetParams_cfg(in);
-    in.close();
-  }
-  auto input = std::make_unique<SimpleCfg>();
-  if (mode == '1') {
-    OpenOn(in, incfg_name, kRead);
-    input->load(in);
-    in.close();
-    OpenOn(in, dat_name, kRead);
-    SimpleCfg::GetFNCParameters(in);
-    in.close();
+    GrowShells(files, run, std::nullopt);
   } else {
-    OpenOn(in, dat_name, kRead);
-    FNC::GetFNCParams2(in);
-    in.close();
-    FNC::AssemblePatterns();
+    ExpandPairs(files, run);
   }
-  auto output = std::make_unique<SimpleCfg>();
-  auto constraints = std::make_unique<FNC>();
-  if (mode == '1') {
-    output->ArrangeNeighbours(*constraints, *input);
-    OpenOn(out, cfg_name, kWrite);
-    output->save(out, "FNC configuration");
-    out.close();
-  } else {
-    constraints->ExpandPatterns();
-  }
-  OpenOn(out, fnc_name, kWrite);
-  constraints->rawsave(out);
-  out.close();
-
   Say(" QUIT (y)? ->");
   char answer = 0;
   std::cin >> answer;
-  constraints.reset();
-  output.reset();
-  input.reset();
   return 0;
 }

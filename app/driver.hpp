@@ -1,7 +1,38 @@
-// One run of the program: help text, mode and stem dialogue, then the fixed
-// order of reading, building and writing of the chosen mode.
+// The two modes of a run, shared by the dialogue and the command line, and the
+// dialogue itself.
 #pragma once
 
-// Returns the exit status of a complete run (0); every error ends the process
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cfg/simple_cfg.hpp"
+#include "fnc/fnc.hpp"
+
+// The four files of a stem: the stem and a fixed extension each.
+struct RunFiles {
+  explicit RunFiles(const std::string& stem)
+      : incfg(stem + ".incfg"), cfg(stem + ".cfg"), fnc(stem + ".fnc"), dat(stem + ".dat") {}
+  std::string incfg, cfg, fnc, dat;
+};
+
+// The objects of a run, destroyed in the reverse order of their construction.
+struct RunObjects {
+  std::unique_ptr<SimpleCfg> input, output;
+  std::unique_ptr<FNC> constraints;
+};
+
+// Mode 1: the centres of `files.incfg` surrounded by the shells of
+// `files.dat`, written to `files.cfg` and `files.fnc`; the placement draws
+// from the clock's seed, or from `seed`.
+void GrowShells(const RunFiles& files, RunObjects& run, std::optional<std::int32_t> seed);
+
+// Mode 2: the pair list of `files.dat` expanded over all molecules into
+// `files.fnc`.
+void ExpandPairs(const RunFiles& files, RunObjects& run);
+
+// The dialogue: help text, mode and stem, the mode's files, the final prompt.
+// Returns the exit status of a complete run (0); an error ends the process
 // earlier through the fatal stop.
 int RunFncprep();

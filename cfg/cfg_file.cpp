@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <string>
 
 #include "cfg/simple_cfg.hpp"
 #include "io/console.hpp"
@@ -12,51 +13,61 @@
 
 namespace {
 
+std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
+
 // The first number of a type block's first line, then past the block.
-bool ReadTypeCount(TextScanner& in, int& count) {
-  if (!in.ReadCount(count)) return false;
+bool ReadTypeCount(TextScanner& in, int type, int& count) {
+  if (!in.ReadCount(count, OfType("the number of atoms of type ", type))) return false;
   in.SkipLines(4);
   return true;
 }
 
 }  // namespace
 
-bool SimpleCfg::GetParams_cfg(std::istream& in) {
+bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
   if (!HasOpenFile(in) || in.fail()) {
     Say("SimpleCfg::GetParams_cfg - text file not open or non-existing.");
     return false;
   }
   WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
-    TextScanner scan(in);
-    scan.SkipLines(7);
-    if (!scan.ReadCount(natoms)) return;
-    scan.SkipLine();
-    int types = 0;
-    if (!scan.ReadCount(types)) return;
-    ntypes = types;
-    scan.SkipLines(6);
-    double length = 0;
-    if (!scan.ReadReal(length)) return;
-    if (!(length > 0) || !std::isfinite(length)) return scan.Reject();
-    boxlength = length;
-    scan.SkipLines(4);
-    ni.clear();
-    typestart.assign(1, 0);
-    for (int t = 0; t < types; ++t) {
-      int count = 0;
-      if (!ReadTypeCount(scan, count)) return;
-      if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
-        return scan.Reject();
+    TextScanner scan(in, name);
+    [&] {
+      scan.SkipLines(7);
+      if (!scan.ReadCount(natoms, "the number of atoms")) return;
+      const int atoms_line = scan.line();
+      scan.SkipLine();
+      int types = 0;
+      if (!scan.ReadCount(types, "the number of types")) return;
+      ntypes = types;
+      scan.SkipLines(6);
+      double length = 0;
+      if (!scan.ReadReal(length, "the box length")) return;
+      if (!(length > 0) || !std::isfinite(length)) return scan.Reject("a positive box length");
+      boxlength = length;
+      scan.SkipLines(4);
+      ni.clear();
+      typestart.assign(1, 0);
+      for (int t = 0; t < types; ++t) {
+        int count = 0;
+        if (!ReadTypeCount(scan, t, count)) return;
+        if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
+          return scan.Reject("type counts whose sum fits 2147483647");
+        }
+        ni.push_back(count);
+        typestart.push_back(typestart.back() + count);
       }
-      ni.push_back(count);
-      typestart.push_back(typestart.back() + count);
-    }
+      if (typestart.back() != natoms && !in.fail()) {
+        Warn(name + ":" + std::to_string(atoms_line) + ": the counts of the " +
+             std::to_string(types) + " types add up to " + std::to_string(typestart.back()) +
+             ", not to the " + std::to_string(natoms) + " atoms of this line");
+      }
+    }();
+    CheckReadOutcome("SimpleCfg::GetParameters", scan);
   });
-  CheckReadOutcome("SimpleCfg::GetParameters", in);
   return true;
 }
 
-void SimpleCfg::load(std::istream& in) {
+void SimpleCfg::load(std::istream& in, const std::string& name) {
   if (!HasOpenFile(in) || in.fail()) {
     std::cerr << "SimpleCfg::load - file not open or non-existing." << std::endl;
     FatalStop();
@@ -64,30 +75,37 @@ void SimpleCfg::load(std::istream& in) {
   // Every count must be the one this object was built with, so nothing is
   // read past its coordinates or the per-type counts.
   WithMemoryGuard("SimpleCfg::load", [&] {
-    TextScanner scan(in);
-    scan.SkipLines(7);
-    int atoms = 0;
-    if (!scan.ReadInt(atoms)) return;
-    if (atoms != atomcount_) return scan.Reject();
-    scan.SkipLine();
-    int types = 0;
-    if (!scan.ReadInt(types)) return;
-    if (types != typecount() || types > static_cast<int>(ni.size())) return scan.Reject();
-    scan.SkipLines(6);
-    double length = 0;
-    if (!scan.ReadReal(length)) return;
-    scan.SkipLines(4);
-    for (int t = 0; t < types; ++t) {
-      int count = 0;
-      if (!ReadTypeCount(scan, count)) return;
-      if (count != ni[t]) return scan.Reject();
-    }
-    scan.ReadReals(coords.get(), static_cast<std::size_t>(atomcount_) * 3);
+    TextScanner scan(in, name);
+    [&] {
+      scan.SkipLines(7);
+      int atoms = 0;
+      if (!scan.ReadInt(atoms, "the number of atoms")) return;
+      if (atoms != atomcount_)
+        return scan.Reject(std::to_string(atomcount_) + " atoms, as read before");
+      scan.SkipLine();
+      int types = 0;
+      if (!scan.ReadInt(types, "the number of types")) return;
+      if (types != typecount() || types > static_cast<int>(ni.size())) {
+        return scan.Reject(std::to_string(typecount()) + " types, as read before");
+      }
+      scan.SkipLines(6);
+      double length = 0;
+      if (!scan.ReadReal(length, "the box length")) return;
+      scan.SkipLines(4);
+      for (int t = 0; t < types; ++t) {
+        int count = 0;
+        if (!ReadTypeCount(scan, t, count)) return;
+        if (count != ni[t]) return scan.Reject(std::to_string(ni[t]) + " atoms, as read before");
+      }
+      scan.ReadReals(coords.get(), static_cast<std::size_t>(atomcount_) * 3, [](std::size_t i) {
+        return std::string(1, "xyz"[i % 3]) + " of atom " + std::to_string(i / 3 + 1);
+      });
+    }();
+    if (in.fail()) CheckReadOutcome("SimpleCfg::load", scan);
   });
-  if (in.fail()) WarningBlock("SimpleCfg::load", in);
 }
 
-void SimpleCfg::save(std::ostream& out, const std::string& title) const {
+void SimpleCfg::save(std::ostream& out, const std::string& title, const std::string& name) const {
   if (!HasOpenFile(out) || out.fail()) {
     std::cerr << "There is no open file to save the SimpleCfg object " << std::endl;
     FatalStop();
@@ -134,5 +152,5 @@ void SimpleCfg::save(std::ostream& out, const std::string& title) const {
   });
   // The stream keeps precision 15 for the next file written through it.
   out.precision(15);
-  CheckWriteOutcome("SimpleCfg::save", out);
+  CheckWriteOutcome("SimpleCfg::save", out, name);
 }

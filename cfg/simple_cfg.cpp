@@ -36,12 +36,12 @@ SimpleCfg::SimpleCfg() {
     coords = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(atoms) * 3);
     typeptr.resize(static_cast<std::size_t>(types));
   } catch (const std::bad_alloc&) {
-    Say("Sorry, cannot create SimpleCfg.");
-    FatalStop();
+    Stop("not enough memory for a configuration of " + std::to_string(atoms) + " atoms",
+         [] { Say("Sorry, cannot create SimpleCfg."); });
   }
   atomcount_ = atoms;
   if (!HasLayout()) {
-    Say("The number of atoms for the SimpleCfg object is 0, empty object will be created!");
+    Tell("The number of atoms for the SimpleCfg object is 0, empty object will be created!");
   }
   // A header whose type counts add up to more than its total gets no pointer
   // for the types that would start past the block.
@@ -54,5 +54,5 @@ SimpleCfg::SimpleCfg() {
 SimpleCfg::~SimpleCfg() {
   coords.reset();
   typeptr.clear();
-  Say("SimpleCfg destructor");
+  Tell("SimpleCfg destructor");
 }

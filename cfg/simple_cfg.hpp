@@ -41,14 +41,14 @@ class SimpleCfg {
   SimpleCfg(const SimpleCfg&) = delete;
   SimpleCfg& operator=(const SimpleCfg&) = delete;
 
-  // Version 3 configuration file.
-  static bool GetParams_cfg(std::istream& in);
-  void load(std::istream& in);
-  void save(std::ostream& out, const std::string& title) const;
+  // Version 3 configuration file, on a stream opened on the file `name`.
+  static bool GetParams_cfg(std::istream& in, const std::string& name);
+  void load(std::istream& in, const std::string& name);
+  void save(std::ostream& out, const std::string& title, const std::string& name) const;
 
   // Shell parameter file: stores the shell parameters and redefines the
   // layout and the constraint counts for the grown configuration.
-  static int GetFNCParameters(std::istream& in);
+  static int GetFNCParameters(std::istream& in, const std::string& name);
 
   // Surrounds every central atom of `input` with neighbours in shells and
   // fills `fnc`; the seed comes from the calendar clock, or is given.

@@ -17,9 +17,11 @@ int FNC::maxmolsize = 0;
 int FNC::npairs = 0;
 std::vector<int> FNC::nmol, FNC::molsize, FNC::molpairs;
 std::vector<int> FNC::pairtype, FNC::typeuses, FNC::pairfirst, FNC::pairsecond;
+std::string FNC::pairlist;
+std::vector<int> FNC::pairline;
 std::vector<std::int64_t> FNC::firstoffset, FNC::secondoffset;
 std::vector<int> FNC::patfirst;
-std::vector<int> FNC::patcentral, FNC::patcount, FNC::patsize;
+std::vector<int> FNC::patcentral, FNC::patcount, FNC::patsize, FNC::patline;
 std::vector<std::int64_t> FNC::patoffset;
 std::vector<std::vector<int>> FNC::patneighbour, FNC::patconstrainttype;
 std::vector<std::vector<std::int64_t>> FNC::patneighbouroffset;
@@ -28,8 +30,10 @@ std::vector<int> FNC::covered;
 void FNC::ResetClassWide() {
   natoms = nconstraints = nentries = 0;
   nmoltypes = maxmolsize = npairs = 0;
-  for (auto* array : {&ncoord, &nmol, &molsize, &molpairs, &pairtype, &typeuses, &pairfirst,
-                      &pairsecond, &patfirst, &patcentral, &patcount, &patsize, &covered}) {
+  pairlist.clear();
+  for (auto* array :
+       {&ncoord, &nmol, &molsize, &molpairs, &pairtype, &typeuses, &pairfirst, &pairsecond,
+        &pairline, &patfirst, &patcentral, &patcount, &patsize, &patline, &covered}) {
     array->clear();
   }
   firstoffset.clear();
@@ -43,14 +47,14 @@ void FNC::ResetClassWide() {
 }
 
 FNC::FNC() {
-  if (nconstraints < 1) {
+  if (InDialogue() && nconstraints < 1) {
     WarningNotice("FNC constructor",
                   "There are no coordination constraints, or nconstraints was not initialised!");
   }
-  if (natoms < 1) {
+  if (InDialogue() && natoms < 1) {
     WarningNotice("FNC constructor", "There are no atoms, or natoms was not initialised!");
   }
-  Say("FNC object is created");
+  Tell("FNC object is created");
   WithMemoryGuard("FNC constructor", [this] {
     const std::size_t rows = natoms > 0 ? static_cast<std::size_t>(natoms) : 0;
     const std::size_t entries = nentries > 0 ? static_cast<std::size_t>(nentries) : 0;
@@ -69,5 +73,5 @@ FNC::~FNC() {
   rmin.shrink_to_fit();
   rmax.clear();
   rmax.shrink_to_fit();
-  Say("FNC destructor");
+  Tell("FNC destructor");
 }

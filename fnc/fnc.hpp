@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 class FNC {
@@ -23,6 +24,9 @@ class FNC {
   static int npairs;
   static std::vector<int> nmol, molsize, molpairs;
   static std::vector<int> pairtype, typeuses, pairfirst, pairsecond;
+  // The pair list's name and each pair's line in it, for messages.
+  static std::string pairlist;
+  static std::vector<int> pairline;
   // Index steps, exact in 64 bits: i2 - i1 of two 32-bit indices may not fit 32.
   static std::vector<std::int64_t> firstoffset, secondoffset;
 
@@ -30,7 +34,7 @@ class FNC {
   // first molecule. The slots of type j are rows patfirst[j] .. patfirst[j] +
   // patsize[j] - 1; each slot's neighbours lie in a row of their own length.
   static std::vector<int> patfirst;
-  static std::vector<int> patcentral, patcount, patsize;
+  static std::vector<int> patcentral, patcount, patsize, patline;
   static std::vector<std::int64_t> patoffset;
   static std::vector<std::vector<int>> patneighbour, patconstrainttype;
   static std::vector<std::vector<std::int64_t>> patneighbouroffset;
@@ -46,13 +50,14 @@ class FNC {
   FNC(const FNC&) = delete;
   FNC& operator=(const FNC&) = delete;
 
-  // Mode 2: the pair list, the patterns and their repetition over all molecules.
-  static int GetFNCParams2(std::istream& in);
+  // Mode 2: the pair list (on a stream opened on the file `name`), the
+  // patterns and their repetition over all molecules.
+  static int GetFNCParams2(std::istream& in, const std::string& name);
   static void AssemblePatterns();
   void ExpandPatterns();
 
-  // Writes the set as a ".fnc" file.
-  void rawsave(std::ostream& out) const;
+  // Writes the set as a ".fnc" file, on a stream opened on the file `name`.
+  void rawsave(std::ostream& out, const std::string& name) const;
 
   std::vector<int> centralindex;    // atom of each row, 0-based
   std::vector<int> liststart;       // mode 2: first entry of each row

@@ -1,11 +1,16 @@
-// The ".fnc" constraint file writer: the only place that knows its layout.
+// The ".fnc" constraint file: the writer and the reader that checks read it
+// back, the only places that know its layout.
+#include "fnc/fnc_file.hpp"
+
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 
 #include "fnc/fnc.hpp"
 #include "io/console.hpp"
 #include "io/text_writer.hpp"
 
-void FNC::rawsave(std::ostream& out) const {
+void FNC::rawsave(std::ostream& out, const std::string& name) const {
   if (!HasOpenFile(out) || out.fail()) {
     std::cerr << "There is no open file to save the FNC object " << std::endl;
     FatalStop();
@@ -27,12 +32,12 @@ void FNC::rawsave(std::ostream& out) const {
     w << Width7 << natoms << "\n \n";
     // Each row's entries follow those of the row before.
     const std::size_t entries = std::min(neighbours.size(), constrainttype.size());
-    const auto rows =
-        std::max(0, std::min({natoms, static_cast<int>(ncoord.size()),
-                              static_cast<int>(centralindex.size())}));
+    const auto rows = std::max(0, std::min({natoms, static_cast<int>(ncoord.size()),
+                                            static_cast<int>(centralindex.size())}));
     std::size_t p = 0;
     for (int i = 0; i < rows; ++i) {
-      const std::size_t end = std::min(p + static_cast<std::size_t>(std::max(ncoord[i], 0)), entries);
+      const std::size_t end =
+          std::min(p + static_cast<std::size_t>(std::max(ncoord[i], 0)), entries);
       w << Width10 << centralindex[i] + 1 << Width10 << ncoord[i] << '\n';
       for (std::size_t e = p; e < end; ++e) w << Width10 << neighbours[e] + 1;
       w << '\n';
@@ -41,5 +46,104 @@ void FNC::rawsave(std::ostream& out) const {
       p = end;
     }
   });
-  CheckWriteOutcome("FNC::rawsave", out);
+  CheckWriteOutcome("FNC::rawsave", out, name);
+}
+
+namespace {
+
+// The lines of a whole file, numbered for messages.
+class Lines {
+ public:
+  Lines(std::istream& in, std::string name) : name_(std::move(name)) {
+    char block[1 << 16];
+    for (std::streamsize got; (got = in.rdbuf()->sgetn(block, sizeof block)) > 0;) {
+      text_.append(block, static_cast<std::size_t>(got));
+    }
+  }
+
+  std::string_view Next(const char* what, int row = 0) {
+    if (next_ >= text_.size()) Fail(what, row, "the end of the file");
+    const std::size_t end = std::min(text_.find('\n', next_), text_.size());
+    const std::string_view line(text_.data() + next_, end - next_);
+    next_ = end + 1;
+    ++number_;
+    return line;
+  }
+
+  // Appends the `count` numbers of the next line to `out`: each in a field
+  // `width` columns wide, or, where a value was wider than its field and ran
+  // into the one before, parted by blanks.
+  template <class Number>
+  void Numbers(std::size_t count, std::size_t width, const char* what, int row,
+               std::vector<Number>& out) {
+    const std::string_view line = Next(what, row);
+    const bool fixed = width > 0 && line.size() == count * width;
+    std::size_t p = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!fixed) p = std::min(line.find_first_not_of(' ', p), line.size());
+      const std::size_t end = fixed ? p + width : std::min(line.find(' ', p), line.size());
+      p = std::min(line.find_first_not_of(' ', p), end);
+      Number value{};
+      const auto [stop, error] = std::from_chars(line.data() + p, line.data() + end, value);
+      if (p == end || error != std::errc() || stop != line.data() + end) Wrong(what, row, line);
+      out.push_back(value);
+      p = end;
+    }
+    if (line.find_first_not_of(' ', p) != std::string_view::npos) Wrong(what, row, line);
+  }
+
+  template <class Number>
+  Number One(const char* what) {
+    std::vector<Number> value;
+    Numbers(1, 0, what, 0, value);
+    if (value[0] < 0) Wrong(what, 0, std::to_string(value[0]));
+    return value[0];
+  }
+
+ private:
+  [[noreturn]] void Fail(const char* what, int row, const std::string& found) const {
+    throw RunFailure(name_ + ":" + std::to_string(number_ + 1) + ": expected " + what +
+                     (row > 0 ? " of row " + std::to_string(row) : "") + ", found " + found);
+  }
+  [[noreturn]] void Wrong(const char* what, int row, std::string_view line) {
+    --number_;
+    Fail(what, row, "\"" + std::string(line.substr(0, 60)) + "\"");
+  }
+
+  std::string name_;
+  std::string text_;
+  std::size_t next_ = 0;
+  int number_ = 0;
+};
+
+}  // namespace
+
+ConstraintFile ReadConstraintFile(std::istream& in, const std::string& name) {
+  Lines lines(in, name);
+  ConstraintFile file;
+  for (int i = 0; i < 3; ++i) lines.Next("the heading of a constraint file");
+  const auto kinds = static_cast<std::size_t>(lines.One<int>("the number of kinds"));
+  lines.Numbers(kinds, 0, "the lower bound of each kind", 0, file.rmin);
+  lines.Numbers(kinds, 0, "the upper bound of each kind", 0, file.rmax);
+  lines.Next("a blank line");
+  const int atoms = lines.One<int>("the number of atoms");
+  lines.Next("a blank line");
+  std::vector<int> head;
+  for (int row = 1; row <= atoms; ++row) {
+    head.clear();
+    lines.Numbers(2, 10, "the atom and the number of its neighbours", row, head);
+    if (head[1] < 0) {
+      throw RunFailure(name + ": row " + std::to_string(row) +
+                       " has a negative number of neighbours");
+    }
+    file.atom.push_back(head[0]);
+    file.count.push_back(head[1]);
+    lines.Numbers(static_cast<std::size_t>(head[1]), 10, "the neighbours", row, file.neighbour);
+    lines.Numbers(static_cast<std::size_t>(head[1]), 4, "the kinds", row, file.kind);
+  }
+  // Stored 0-based, as the program holds them.
+  for (int& atom : file.atom) --atom;
+  for (int& neighbour : file.neighbour) --neighbour;
+  for (int& kind : file.kind) --kind;
+  return file;
 }

@@ -3,6 +3,8 @@
 // second molecule. Everything that knows this file's layout is here.
 #include <cstdint>
 #include <limits>
+#include <map>
+#include <string>
 #include <unordered_map>
 
 #include "fnc/fnc.hpp"
@@ -11,12 +13,13 @@
 
 namespace {
 
+std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
+
 // Reads one record of `count` counts, each one refused when negative.
-bool ReadCounts(TextScanner& in, int count, std::vector<int>& values) {
+bool ReadCounts(TextScanner& in, int count, const char* what, std::vector<int>& values) {
   values.clear();
-  for (int i = 0; i < count; ++i) {
-    int value = 0;
-    if (!in.ReadCount(value)) return false;
+  for (int i = 0, value = 0; i < count; ++i) {
+    if (!in.ReadCount(value, OfType(what, i))) return false;
     values.push_back(value);
   }
   in.SkipLine();
@@ -34,22 +37,28 @@ bool ReadPairRecords(TextScanner& in) {
   // kind are laid out once every record has been read and the kinds are
   // known to be 1 .. nconstraints.
   std::unordered_map<int, KindWindow> windows;
+  // Each pair of a type by its atoms in the first molecule, with its line.
+  std::map<std::pair<int, int>, int> listed;
+  const std::string located = in.name() + ":";
   int highest_kind = 0;
-  for (int k = 0; k < FNC::npairs; ++k) {
+  for (int k = 0, type = 0, of_type = 0; k < FNC::npairs; ++k, ++of_type) {
+    for (; of_type == FNC::molpairs[type]; of_type = 0) ++type, listed.clear();
+    const std::string pair = "pair " + std::to_string(k + 1);
     int kind = 0;
-    if (!in.ReadInt(kind)) return false;
+    if (!in.ReadInt(kind, "the kind of " + pair)) return false;
     if (kind < 1 || kind > FNC::npairs) {
-      in.Reject();
+      in.Reject("the kind of " + pair + " (1 to " + std::to_string(FNC::npairs) + ")");
       return false;
     }
     KindWindow& window = windows[kind];
     if (window.uses == 0) {
-      double lower = 0;
-      double upper = 0;
-      if (!in.ReadReal(lower)) return false;
-      if (!in.ReadReal(upper)) return false;
-      window.lower = lower;
-      window.upper = upper;
+      const std::string of_kind = " of kind " + std::to_string(kind);
+      if (!in.ReadReal(window.lower, "the lower bound" + of_kind)) return false;
+      if (!in.ReadReal(window.upper, "the upper bound" + of_kind)) return false;
+      if (window.lower > window.upper) {
+        Warn(located + std::to_string(in.line()) + ": the window" + of_kind +
+             " has its lower bound above its upper bound");
+      }
       ++FNC::nconstraints;
       highest_kind = std::max(highest_kind, kind);
     }
@@ -60,18 +69,29 @@ bool ReadPairRecords(TextScanner& in) {
     int j1 = 0;
     int i2 = 0;
     int j2 = 0;
-    if (!in.ReadInt(i1) || !in.ReadInt(j1) || !in.ReadInt(i2) || !in.ReadInt(j2)) {
+    if (!in.ReadInt(i1, "the first atom of " + pair) ||
+        !in.ReadInt(j1, "the second atom of " + pair) ||
+        !in.ReadInt(i2, "the first atom of " + pair + " in the second molecule") ||
+        !in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) {
       return false;
     }
+    FNC::pairline.push_back(in.line());
     FNC::pairfirst.push_back(i1);
     FNC::pairsecond.push_back(j1);
     FNC::firstoffset.push_back(std::int64_t{i2} - i1);
     FNC::secondoffset.push_back(std::int64_t{j2} - j1);
+    const auto [first, added] = listed.emplace(std::minmax(i1, j1), in.line());
+    if (!added) {
+      Warn(located + std::to_string(in.line()) + ": the atoms " + std::to_string(i1) + " and " +
+           std::to_string(j1) + " are paired again (first on line " +
+           std::to_string(first->second) + "): each lists the other twice");
+    }
     if (k + 1 < FNC::npairs) in.SkipLine();
   }
   // Every kind from 1 to the number of kinds must have been named.
   if (highest_kind != FNC::nconstraints) {
-    in.Reject();
+    in.Reject("every kind from 1 to " + std::to_string(highest_kind) + " named",
+              "only " + std::to_string(FNC::nconstraints) + " of them");
     return false;
   }
   FNC::typeuses.assign(static_cast<std::size_t>(FNC::nconstraints), 0);
@@ -86,24 +106,25 @@ bool ReadPairRecords(TextScanner& in) {
 }
 
 bool ReadPairList(TextScanner& in) {
-  if (!in.ReadCount(FNC::natoms)) return false;
+  if (!in.ReadCount(FNC::natoms, "the number of atoms")) return false;
   in.SkipLine();
   int types = 0;
-  if (!in.ReadCount(types)) return false;
+  if (!in.ReadCount(types, "the number of molecule types")) return false;
   FNC::nmoltypes = types;
   in.SkipLine();
-  if (!ReadCounts(in, types, FNC::nmol)) return false;
-  if (!ReadCounts(in, types, FNC::molsize)) return false;
+  if (!ReadCounts(in, types, "the number of molecules of type ", FNC::nmol)) return false;
+  if (!ReadCounts(in, types, "the number of atoms in a molecule of type ", FNC::molsize)) {
+    return false;
+  }
   for (const int size : FNC::molsize) FNC::maxmolsize = std::max(FNC::maxmolsize, size);
   // The pair counts are summed one by one so that a sum beyond the int range
   // is refused at the count that makes it so.
   FNC::molpairs.clear();
   FNC::npairs = 0;
-  for (int j = 0; j < types; ++j) {
-    int pairs = 0;
-    if (!in.ReadCount(pairs)) return false;
+  for (int j = 0, pairs = 0; j < types; ++j) {
+    if (!in.ReadCount(pairs, OfType("the number of pairs in a molecule of type ", j))) return false;
     if (std::int64_t{FNC::npairs} + pairs > std::numeric_limits<int>::max()) {
-      in.Reject();
+      in.Reject("numbers of pairs whose sum fits 2147483647");
       return false;
     }
     FNC::molpairs.push_back(pairs);
@@ -116,15 +137,20 @@ bool ReadPairList(TextScanner& in) {
 
 }  // namespace
 
-int FNC::GetFNCParams2(std::istream& in) {
+int FNC::GetFNCParams2(std::istream& in, const std::string& name) {
   if (!HasOpenFile(in) || in.fail()) {
     Say("FNC::GetFNCParams2 - file not open or non-existing.");
     FatalStop();
   }
+  pairlist = name;
   WithMemoryGuard("FNC::GetFNCParams2", [&] {
-    TextScanner scan(in);
-    return ReadPairList(scan);
+    TextScanner scan(in, name);
+    ReadPairList(scan);
+    CheckReadOutcome("SimpleCfg::GetFNCParameters", scan);
+    if (!InDialogue() && scan.MoreValues()) {
+      Warn(name + ":" + std::to_string(scan.line()) + ": more values follow the " +
+           std::to_string(npairs) + " pairs the counts declare; they are not read");
+    }
   });
-  CheckReadOutcome("SimpleCfg::GetFNCParameters", in);
   return 1;
 }

@@ -12,24 +12,38 @@
 
 namespace {
 
-[[noreturn]] void OffsetError(int atom, std::int64_t step, std::int64_t slot_step) {
-  Say("ERROR! The offset for central atom ", atom, " is ", step);
-  Say(", and it is not the same value previously given for this central atom ", slot_step);
-  Say("Correct the parameter file, cannot continue this way, exiting...");
-  FatalStop();
+// "FILE:LINE: " of a pair, or "FILE: ".
+std::string At(int line = 0) {
+  std::string at = FNC::pairlist;
+  if (line > 0) at.append(":").append(std::to_string(line));
+  return at.append(": ");
 }
 
-[[noreturn]] void TooManyAtomsError(int type) {
-  Say("ERROR! There seems to be more different atom indices given for the ", type + 1, " molecule");
-  Say("(index start with 1) than the number of atoms in the molecule, which is ",
-      FNC::molsize[type]);
-  Say("Check the parameter file! Cannot continue, exiting...");
-  FatalStop();
+[[noreturn]] void OffsetError(int atom, std::int64_t step, std::int64_t slot_step, int line) {
+  Stop(At(line) + "expected the index step " + std::to_string(slot_step) + " of atom " +
+           std::to_string(atom) + ", as an earlier pair gives it, found " + std::to_string(step),
+       [&] {
+         Say("ERROR! The offset for central atom ", atom, " is ", step);
+         Say(", and it is not the same value previously given for this central atom ", slot_step);
+         Say("Correct the parameter file, cannot continue this way, exiting...");
+       });
+}
+
+[[noreturn]] void TooManyAtomsError(int type, int line) {
+  Stop(At(line) + "expected at most " + std::to_string(FNC::molsize[type]) +
+           " atoms in a molecule of type " + std::to_string(type + 1) + ", found one more",
+       [type] {
+         Say("ERROR! There seems to be more different atom indices given for the ", type + 1,
+             " molecule");
+         Say("(index start with 1) than the number of atoms in the molecule, which is ",
+             FNC::molsize[type]);
+         Say("Check the parameter file! Cannot continue, exiting...");
+       });
 }
 
 [[noreturn]] void TooManyEntries() {
-  Say("FNC::AssemblePatterns - too many constraint entries!");
-  FatalStop();
+  Stop(At() + "more than 2147483647 constraint entries",
+       [] { Say("FNC::AssemblePatterns - too many constraint entries!"); });
 }
 
 // One type's slots while its pairs are entered. Slots are found by central
@@ -43,7 +57,7 @@ class TypeSlots {
 
   // The slots of a and b with matching steps, or -1; a step that differs from
   // a slot's step is the offset error.
-  std::pair<int, int> Find(int a, std::int64_t a_step, int b, std::int64_t b_step) const {
+  std::pair<int, int> Find(int a, std::int64_t a_step, int b, std::int64_t b_step, int line) const {
     int a_slot = -1;
     int b_slot = -1;
     const std::vector<int>* a_list = Slots(a);
@@ -61,22 +75,23 @@ class TypeSlots {
       }
       const int row = first_ + s;
       if (FNC::patcentral[row] == a) {
-        if (FNC::patoffset[row] != a_step) OffsetError(a, a_step, FNC::patoffset[row]);
+        if (FNC::patoffset[row] != a_step) OffsetError(a, a_step, FNC::patoffset[row], line);
         a_slot = s;
       }
       if (FNC::patcentral[row] == b) {
-        if (FNC::patoffset[row] != b_step) OffsetError(b, b_step, FNC::patoffset[row]);
+        if (FNC::patoffset[row] != b_step) OffsetError(b, b_step, FNC::patoffset[row], line);
         b_slot = s;
       }
     }
     return {a_slot, b_slot};
   }
 
-  int Open(int atom, std::int64_t step) {
-    if (count_ >= FNC::molsize[type_]) TooManyAtomsError(type_);
+  int Open(int atom, std::int64_t step, int line) {
+    if (count_ >= FNC::molsize[type_]) TooManyAtomsError(type_, line);
     const int row = first_ + count_;
     FNC::patcentral[row] = atom;
     FNC::patoffset[row] = step;
+    FNC::patline[row] = line;
     by_atom_[atom].push_back(count_);
     return count_++;
   }
@@ -106,6 +121,7 @@ void OrderPattern(int first, int size) {
     std::swap(FNC::patcentral[first + i], FNC::patcentral[first + j]);
     std::swap(FNC::patcount[first + i], FNC::patcount[first + j]);
     std::swap(FNC::patoffset[first + i], FNC::patoffset[first + j]);
+    std::swap(FNC::patline[first + i], FNC::patline[first + j]);
     std::swap(FNC::patneighbour[first + i], FNC::patneighbour[first + j]);
     std::swap(FNC::patneighbouroffset[first + i], FNC::patneighbouroffset[first + j]);
     std::swap(FNC::patconstrainttype[first + i], FNC::patconstrainttype[first + j]);
@@ -149,6 +165,7 @@ void BuildPatterns() {
   const auto slots = static_cast<std::size_t>(FNC::patfirst.back());
   FNC::patcentral.assign(slots, 0);
   FNC::patoffset.assign(slots, 0);
+  FNC::patline.assign(slots, 0);
   FNC::patcount.assign(slots, 0);
   FNC::patneighbour.assign(slots, {});
   FNC::patneighbouroffset.assign(slots, {});
@@ -165,9 +182,10 @@ void BuildPatterns() {
       const int b = FNC::pairsecond[p];
       const std::int64_t b_step = FNC::secondoffset[p];
       const int kind = FNC::pairtype[p];
-      const auto [a_slot, b_slot] = type.Find(a, a_step, b, b_step);
-      type.Append(a_slot >= 0 ? a_slot : type.Open(a, a_step), b, b_step, kind);
-      type.Append(b_slot >= 0 ? b_slot : type.Open(b, b_step), a, a_step, kind);
+      const int line = FNC::pairline[p];
+      const auto [a_slot, b_slot] = type.Find(a, a_step, b, b_step, line);
+      type.Append(a_slot >= 0 ? a_slot : type.Open(a, a_step, line), b, b_step, kind);
+      type.Append(b_slot >= 0 ? b_slot : type.Open(b, b_step, line), a, a_step, kind);
     }
     FNC::patsize[j] = type.count();
     OrderPattern(FNC::patfirst[j], type.count());
@@ -189,41 +207,83 @@ void ForEachReach(Visit&& visit) {
   }
 }
 
+// The first molecule in which a slot's atom index, c + m * d for molecules m
+// = 0 .. n - 1, lies outside 1 .. atoms; -1 if none does. The indices run
+// one way, so the answer comes without walking the molecules.
+std::int64_t FirstOutside(std::int64_t c, std::int64_t d, std::int64_t n, std::int64_t atoms) {
+  std::int64_t m = -1;
+  if (c < 1 || c > atoms) {
+    m = 0;
+  } else if (d > 0) {
+    m = (atoms - c) / d + 1;
+  } else if (d < 0) {
+    m = (c - 1) / -d + 1;
+  }
+  return m < n ? m : -1;
+}
+
+// Every atom must be reached at most once by the repeated patterns: the
+// first index outside the configuration, in type, slot and molecule order,
+// is the index error; then the lowest atom reached twice is the overlap
+// error. Each slot's indices are walked upwards only until they meet an atom
+// reached before, so the work stays within the number of atoms whatever the
+// molecule counts are.
 void CheckCoverage() {
-  FNC::covered.assign(static_cast<std::size_t>(FNC::natoms), -1);
-  ForEachReach([](int, std::int64_t, std::int64_t x) {
-    if (x < 1) {
-      Say("Error! The index of atom ", x, " is less than 1");
-      FatalStop();
-    }
-    if (x - 1 >= FNC::natoms) {
-      Say("Error! The index of atom ", x, " is greater,than the total number of atoms (",
-          FNC::natoms, ")");
-      FatalStop();
-    }
-    int& reach = FNC::covered[x - 1];
-    reach = reach == -1 ? 1 : std::min(reach + 1, std::numeric_limits<int>::max() - 1);
-  });
-  int unconstrained = 0;
-  for (int i = 0; i < FNC::natoms; ++i) {
-    if (FNC::covered[i] > 1) {
-      Say("Error! More fnc constraint was specified for the same atom (", i + 1, "!");
-      Say("Most probably the atom indices overlap betwwen two different molecule type! Cannot "
-          "proceed, exiting...");
-      FatalStop();
-    }
-    if (FNC::covered[i] == -1) {
-      FNC::covered[i] = 0;
-      FNC::ncoord[i] = 0;
-      ++unconstrained;
+  for (int j = 0; j < FNC::nmoltypes; ++j) {
+    for (int row = FNC::patfirst[j]; row < FNC::patfirst[j] + FNC::patsize[j]; ++row) {
+      const std::int64_t c = FNC::patcentral[row];
+      const std::int64_t d = FNC::patoffset[row];
+      const std::int64_t m = FirstOutside(c, d, FNC::nmol[j], FNC::natoms);
+      if (m < 0) continue;
+      const std::int64_t x = c + m * d;
+      Stop(At(FNC::patline[row]) + "expected atom indices from 1 to " +
+               std::to_string(FNC::natoms) + ", found " + std::to_string(x) + " for the atom " +
+               std::to_string(c) + " of the first molecule in molecule " + std::to_string(m + 1) +
+               " of type " + std::to_string(j + 1),
+           [x] {
+             if (x < 1) {
+               Say("Error! The index of atom ", x, " is less than 1");
+             } else {
+               Say("Error! The index of atom ", x, " is greater,than the total number of atoms (",
+                   FNC::natoms, ")");
+             }
+           });
     }
   }
+  FNC::covered.assign(static_cast<std::size_t>(FNC::natoms), 0);
+  std::int64_t twice = std::numeric_limits<std::int64_t>::max();
+  for (int j = 0; j < FNC::nmoltypes; ++j) {
+    const std::int64_t n = FNC::nmol[j];
+    for (int row = FNC::patfirst[j]; row < FNC::patfirst[j] + FNC::patsize[j]; ++row) {
+      const std::int64_t d = FNC::patoffset[row];
+      const std::int64_t lowest = FNC::patcentral[row] + (d < 0 ? (n - 1) * d : 0);
+      for (std::int64_t m = 0; m < n; ++m) {
+        const std::int64_t x = lowest + m * (d < 0 ? -d : d);
+        if (FNC::covered[x - 1] > 0 || (d == 0 && m > 0)) {
+          twice = std::min(twice, x);
+          break;
+        }
+        FNC::covered[x - 1] = 1;
+      }
+    }
+  }
+  if (twice <= FNC::natoms) {
+    Stop(At() + "expected each atom in one molecule only, found atom " + std::to_string(twice) +
+             " in more than one (the indices of molecule types overlap)",
+         [twice] {
+           Say("Error! More fnc constraint was specified for the same atom (", twice, "!");
+           Say("Most probably the atom indices overlap betwwen two different molecule type! "
+               "Cannot proceed, exiting...");
+         });
+  }
+  const auto unconstrained = std::count(FNC::covered.begin(), FNC::covered.end(), 0);
   if (unconstrained > 0) {
     Say("There  will be ", unconstrained,
         " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them.");
   }
 }
 
+// Each reached atom's neighbour count; every atom is reached once at most.
 void CountEntries() {
   std::int64_t total = FNC::nentries;
   ForEachReach([&total](int row, std::int64_t, std::int64_t x) {

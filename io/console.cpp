@@ -1,21 +1,43 @@
-// Console conventions: the fatal stop and the warning messages.
+// Console conventions: the voice of the run, the fatal stop and the warning
+// messages.
 #include "io/console.hpp"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
+#include "io/text_reader.hpp"
+
 namespace {
-FatalStopHook g_stop_hook = nullptr;
+
+Voice g_voice = Voice::kDialogue;
+
 }  // namespace
 
-void SetFatalStopHook(FatalStopHook hook) { g_stop_hook = hook; }
+void SetVoice(Voice voice) { g_voice = voice; }
+
+bool InDialogue() { return g_voice == Voice::kDialogue; }
 
 void FatalStop() {
   std::cerr << "Quit (y)?->" << std::endl;
-  if (g_stop_hook != nullptr) g_stop_hook();
   char answer = 0;
   std::cin >> answer;
   std::exit(1);
+}
+
+void Stop(const std::string& message, const std::function<void()>& dialogue) {
+  if (!InDialogue()) throw RunFailure(message);
+  dialogue();
+  FatalStop();
+}
+
+void Warn(const std::string& text) {
+  if (g_voice == Voice::kStrictCommandLine) throw RunFailure(text);
+  if (g_voice == Voice::kCommandLine) std::cerr << "fncprep: warning: " << text << std::endl;
+}
+
+void RefuseFolder(const std::string& name) {
+  if (std::filesystem::is_directory(name)) throw RunFailure(name + ": " + std::strerror(EISDIR));
 }
 
 void SetUpConsole() {
@@ -42,9 +64,10 @@ void WarningBlock(std::string_view name, const std::ios& stream) {
   FatalStop();
 }
 
-void CheckReadOutcome(std::string_view name, const std::ios& stream) {
-  if (HasOpenFile(stream) && !stream.fail()) return;
-  WarningBlock(name, stream);
+void CheckReadOutcome(std::string_view name, const TextScanner& scan) {
+  if (HasOpenFile(scan.stream()) && !scan.stream().fail()) return;
+  if (!InDialogue()) throw RunFailure(scan.Problem());
+  WarningBlock(name, scan.stream());
 }
 
 void WarningNotice(std::string_view name, std::string_view reason) {
@@ -53,12 +76,15 @@ void WarningNotice(std::string_view name, std::string_view reason) {
   Say(reason);
 }
 
-void CheckWriteOutcome(std::string_view name, std::ostream& stream) {
+void CheckWriteOutcome(std::string_view name, std::ostream& stream, const std::string& file) {
   stream.flush();
   if (!stream.fail()) return;
-  Say("****WARNING****");
-  Say(name);
-  Say("Writing failed, the file may be incomplete!");
-  Say("Cannot run this way, exiting...!");
-  FatalStop();
+  const int error = errno;
+  Stop(file + ": writing failed" + (error != 0 ? std::string(": ") + std::strerror(error) : ""),
+       [name] {
+         Say("****WARNING****");
+         Say(name);
+         Say("Writing failed, the file may be incomplete!");
+         Say("Cannot run this way, exiting...!");
+       });
 }

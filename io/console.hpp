@@ -1,22 +1,40 @@
 // Console and parameter-file conventions shared by every reader and writer:
-// message lines, the fatal stop, opening files on the run's streams and the
-// fixed warning messages.
+// message lines, the fatal stop, opening files on the run's streams, the
+// fixed warning messages, and how a run talks to its user: the dialogue's
+// fixed texts, or the command line's messages that name the file and line.
 #pragma once
 
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <iostream>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-// Ends the process after an error: "Quit (y)?->" on standard error, one
-// character read and ignored, exit status 1. Destructors of the run's objects
-// do not run.
+class TextScanner;
+
+// The dialogue, or the command line (whose warnings are errors when strict).
+enum class Voice { kDialogue, kCommandLine, kStrictCommandLine };
+void SetVoice(Voice voice);
+bool InDialogue();
+
+// How a run on the command line ends on an error: the message, thrown to the
+// command line, which prints it after "fncprep: ".
+class RunFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Ends the process after an error in the dialogue: "Quit (y)?->" on standard
+// error, one character read and ignored, exit status 1. Destructors of the
+// run's objects do not run.
 [[noreturn]] void FatalStop();
 
-// Tests and fuzz targets replace the final step (reading the answer and
-// exiting) with a hook that must not return, for example one that throws.
-using FatalStopHook = void (*)();
-void SetFatalStopHook(FatalStopHook hook);
+// Ends a run on an error: on the command line by throwing `message`; in the
+// dialogue by printing with `dialogue` and the fatal stop.
+[[noreturn]] void Stop(const std::string& message, const std::function<void()>& dialogue);
 
 // Standard error unit-buffered; standard input and standard error tied to
 // standard output, so pending output is visible before any read or error.
@@ -28,41 +46,61 @@ void Say(const Parts&... parts) {
   (std::cout << ... << parts) << std::endl;
 }
 
+// A message line of the dialogue; the command line stays quiet.
+template <class... Parts>
+void Tell(const Parts&... parts) {
+  if (InDialogue()) Say(parts...);
+}
+
+// Something suspicious that the run goes on with: on the command line
+// "fncprep: warning: TEXT" on standard error, or the run's failure when
+// strict; the dialogue says nothing.
+void Warn(const std::string& text);
+
 // True unless the stream is a file stream with no file open.
 bool HasOpenFile(const std::ios& stream);
 
+// On the command line, a folder given as a file ends the run at once.
+void RefuseFolder(const std::string& name);
+
 // Reading and writing files on the run's reused streams: a stream starts every
 // file with clear flags, or with the fail flag alone when the file cannot be
-// opened. Its format settings carry over from file to file.
+// opened (on the command line that failure ends the run, naming the file and
+// the system's reason). Its format settings carry over from file to file.
 template <class FileStream>
 void OpenOn(FileStream& stream, const std::string& name, std::ios::openmode mode) {
   if (stream.is_open()) stream.close();
+  errno = 0;
   if (name.find('\0') == std::string::npos) stream.open(name, mode);
   if (stream.is_open()) {
     stream.clear();
-  } else {
-    stream.clear(std::ios::failbit);
+    if (!InDialogue()) RefuseFolder(name);
+    return;
   }
+  stream.clear(std::ios::failbit);
+  if (!InDialogue()) throw RunFailure(name + ": " + std::strerror(errno != 0 ? errno : ENOENT));
 }
 
 // "****WARNING****", the name line, the reason chosen from the stream's flags,
 // "Cannot run this way, exiting...!", then the fatal stop.
 [[noreturn]] void WarningBlock(std::string_view name, const std::ios& stream);
 
-// Reports a reader's result: returns when a file is open on the stream and it
-// has neither fail nor bad set, otherwise the warning block.
-void CheckReadOutcome(std::string_view name, const std::ios& stream);
+// Reports a reader's result: returns when a file is open on its stream and it
+// has neither fail nor bad set; otherwise, in the dialogue, the warning block
+// with this name line, and on the command line the scanner's located message.
+void CheckReadOutcome(std::string_view name, const TextScanner& scan);
 
-// The non-fatal notice: an empty line, "****WARNING****", the name line and
-// the reason line.
+// The non-fatal notice of the dialogue: an empty line, "****WARNING****", the
+// name line and the reason line.
 void WarningNotice(std::string_view name, std::string_view reason);
 
 // After a writer's last line: flushes the stream and, if any write failed,
-// reports that the file may be incomplete and makes the fatal stop.
-void CheckWriteOutcome(std::string_view name, std::ostream& stream);
+// reports that the file may be incomplete and stops the run.
+void CheckWriteOutcome(std::string_view name, std::ostream& stream, const std::string& file);
 
 // Runs an operation; an allocation that fails ends the run with one line
-// naming the operation and the fatal stop, never with an uncaught exception.
+// naming the operation (the dialogue's fatal stop), never with an uncaught
+// exception.
 template <class Operation>
 decltype(auto) WithMemoryGuard(std::string_view name, Operation&& operation) {
   try {
@@ -70,6 +108,5 @@ decltype(auto) WithMemoryGuard(std::string_view name, Operation&& operation) {
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  Say(name, " - not enough memory!");
-  FatalStop();
+  Stop(std::string(name) + ": not enough memory", [name] { Say(name, " - not enough memory!"); });
 }

@@ -106,8 +106,8 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   // library, as are values and decimals beyond the exact integer range.
   if (!(magnitude < 0x1p53) || decimals < 1 || decimals > kMostDecimals) {
     char text[kNumberRoom];
-    const char* end = std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed,
-                                    decimals).ptr;
+    const char* end =
+        std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
     const auto length = static_cast<int>(end - text);
     out = Pad(out, length, width);
     std::memcpy(out, text, static_cast<std::size_t>(length));
@@ -139,8 +139,9 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
     const auto top = static_cast<std::uint64_t>(scaled >> 52);
     const int rest = shift - 53;
     const std::uint64_t twice = top >> rest;
-    const std::uint64_t below = (static_cast<std::uint64_t>(scaled) & ((std::uint64_t{1} << 52) - 1)) |
-                                (top & ((std::uint64_t{1} << rest) - 1));
+    const std::uint64_t below =
+        (static_cast<std::uint64_t>(scaled) & ((std::uint64_t{1} << 52) - 1)) |
+        (top & ((std::uint64_t{1} << rest) - 1));
     const std::uint64_t sticky = below != 0 ? 1 : 0;
     part = (twice >> 1) + (twice & (sticky | (twice >> 1)) & 1);
   }
@@ -164,7 +165,8 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   // whole: the room beyond the end is scratch.
   *out = '.';
   if (decimals <= 8) {
-    const std::uint64_t digits = EightDigits(static_cast<std::uint32_t>(part)) >> (8 * (8 - decimals));
+    const std::uint64_t digits =
+        EightDigits(static_cast<std::uint32_t>(part)) >> (8 * (8 - decimals));
     std::memcpy(out + 1, &digits, 8);
   } else {
     const std::uint64_t high =

@@ -54,11 +54,32 @@ Extent ScanReal(const char* p, const char* end) {
 
 }  // namespace
 
-TextScanner::TextScanner(std::istream& in) : in_(in), block_(kBlockSize) {}
+TextScanner::TextScanner(std::istream& in, std::string name)
+    : in_(in), name_(std::move(name)), block_(kBlockSize) {}
 
 bool TextScanner::Fail(std::ios::iostate state) {
   in_.setstate(state | std::ios::failbit);
   return false;
+}
+
+void TextScanner::Failed(std::string_view what, std::size_t at) {
+  if (!expected_.empty()) return;
+  expected_ = what.empty() ? "a value" : what;
+  found_ = "the end of the file";
+  if (in_.bad()) {
+    found_ = "a read error";
+  } else if (at < end_) {
+    std::size_t end = at;
+    while (end < end_ && end - at < 24 && !IsSpace(block_[end])) ++end;
+    found_.assign(1, '"').append(block_.data() + at, end - at).push_back('"');
+  }
+  problem_line_ = line_;
+}
+
+std::string TextScanner::Problem() const {
+  if (expected_.empty()) return name_ + ": cannot be read";
+  return name_ + ":" + std::to_string(problem_line_) + ": expected " + expected_ + ", found " +
+         found_;
 }
 
 bool TextScanner::Refill() {
@@ -89,17 +110,23 @@ bool TextScanner::Refill() {
   return true;
 }
 
-bool TextScanner::StartValue() {
+bool TextScanner::StartValue(std::string_view what) {
   if (!in_.good()) return Fail(std::ios::goodbit);
   for (;;) {
-    while (next_ < end_ && IsSpace(block_[next_])) ++next_;
-    if (next_ < end_) return true;
-    if (!Refill()) return Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);
+    for (; next_ < end_ && IsSpace(block_[next_]); ++next_) line_ += block_[next_] == '\n';
+    if (next_ < end_) {
+      token_line_ = line_;
+      return true;
+    }
+    if (!Refill()) {
+      Failed(what, end_);
+      return Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);
+    }
   }
 }
 
 template <class Scan>
-auto TextScanner::TakeToken(Scan scan) {
+auto TextScanner::TakeToken(Scan scan, std::string_view what) {
   for (;;) {
     const char* const first = block_.data() + next_;
     const char* const last = block_.data() + end_;
@@ -113,30 +140,35 @@ auto TextScanner::TakeToken(Scan scan) {
       }
       in_.setstate(in_.bad() ? std::ios::failbit : std::ios::eofbit);
     }
-    next_ += static_cast<std::size_t>(extent.end - first);
+    token_length_ = static_cast<std::size_t>(extent.end - first);
     if (!extent.number || in_.bad()) {
+      Failed(what, next_);
       in_.setstate(std::ios::failbit);
       extent.number = false;
     }
+    next_ += token_length_;
     return std::pair{first, extent};
   }
 }
 
-bool TextScanner::ReadInt(int& value) {
-  if (!StartValue()) return false;
-  auto [first, extent] = TakeToken(ScanInt);
+bool TextScanner::ReadInt(int& value, std::string_view what) {
+  if (!StartValue(what)) return false;
+  auto [first, extent] = TakeToken(ScanInt, what);
   if (!extent.number) return false;
   const char* const last = extent.end;
   if (*first == '+') ++first;
   int parsed = 0;
-  if (std::from_chars(first, last, parsed).ec != std::errc()) return Fail(std::ios::goodbit);
+  if (std::from_chars(first, last, parsed).ec != std::errc()) {
+    Failed(what, next_ - token_length_);
+    return Fail(std::ios::goodbit);
+  }
   value = parsed;
   return true;
 }
 
-bool TextScanner::ReadReal(double& value) {
-  if (!StartValue()) return false;
-  auto [first, extent] = TakeToken(ScanReal);
+bool TextScanner::ReadReal(double& value, std::string_view what) {
+  if (!StartValue(what)) return false;
+  auto [first, extent] = TakeToken(ScanReal, what);
   if (!extent.number) return false;
   const char* const last = extent.end;
   if (*first == '+') ++first;
@@ -144,26 +176,33 @@ bool TextScanner::ReadReal(double& value) {
   if (std::from_chars(first, last, parsed).ec == std::errc::result_out_of_range) {
     // Underflow gives the nearest tiny value, as strtod does; overflow fails.
     parsed = std::strtod(std::string(first, last).c_str(), nullptr);
-    if (std::isinf(parsed)) return Fail(std::ios::goodbit);
+    if (std::isinf(parsed)) {
+      Failed(what, next_ - token_length_);
+      return Fail(std::ios::goodbit);
+    }
   }
   value = parsed;
   return true;
 }
 
-bool TextScanner::ReadCount(int& value) {
+bool TextScanner::ReadCount(int& value, std::string_view what) {
   int read = 0;
-  if (!ReadInt(read)) return false;
+  if (!ReadInt(read, what)) return false;
   if (read < 0) {
-    Reject();
+    Reject(what);
     return false;
   }
   value = read;
   return true;
 }
 
-std::size_t TextScanner::ReadReals(double* values, std::size_t count) {
+std::size_t TextScanner::ReadReals(double* values, std::size_t count,
+                                   const std::function<std::string(std::size_t)>& what) {
+  const bool failed_before = !expected_.empty();
   std::size_t done = 0;
-  while (done < count && ReadReal(values[done])) ++done;
+  while (done < count && ReadReal(values[done], "")) ++done;
+  // Only the value that fails is named.
+  if (done < count && !failed_before && !expected_.empty()) expected_ = what(done);
   return done;
 }
 
@@ -172,6 +211,7 @@ void TextScanner::SkipLine() {
   // end still tries to read, and so fails.
   if (in_.fail()) return;
   if (in_.eof()) {
+    Failed("the end of the line", end_);
     Fail(std::ios::goodbit);
     return;
   }
@@ -179,10 +219,12 @@ void TextScanner::SkipLine() {
     for (; next_ < end_; ++next_) {
       if (block_[next_] == '\n') {
         ++next_;
+        ++line_;
         return;
       }
     }
     if (!Refill()) {
+      Failed("the end of the line", end_);
       Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);
       return;
     }
@@ -193,4 +235,28 @@ void TextScanner::SkipLines(int count) {
   for (int i = 0; i < count; ++i) SkipLine();
 }
 
-void TextScanner::Reject() { in_.clear((in_.rdstate() & ~std::ios::eofbit) | std::ios::failbit); }
+void TextScanner::Reject(std::string_view what, std::string_view found) {
+  if (expected_.empty()) {
+    expected_ = what;
+    found_ =
+        found.empty() ? std::string(block_.data() + next_ - token_length_, token_length_) : found;
+    problem_line_ = token_line_;
+  }
+  in_.clear((in_.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
+}
+
+bool TextScanner::MoreValues() {
+  while (next_ < end_ || Refill()) {
+    const char c = block_[next_];
+    if (c == '\n') break;
+    ++next_;
+  }
+  for (;;) {
+    for (; next_ < end_ && IsSpace(block_[next_]); ++next_) line_ += block_[next_] == '\n';
+    if (next_ < end_) break;
+    if (!Refill()) return false;
+  }
+  token_line_ = line_;
+  const char c = block_[next_];
+  return IsDigit(c) || c == '+' || c == '-' || c == '.';
+}

@@ -6,47 +6,74 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <istream>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 // Reads a whole file through a block of its own. Whatever it has taken into
 // its block is gone from the stream, so a reader uses one scanner from the
-// start of its file to where it stops reading.
+// start of its file to where it stops reading. The scanner knows the file's
+// name and its lines, and keeps the first failure as a located message:
+// "FILE:LINE: expected WHAT, found ...".
 class TextScanner {
  public:
-  explicit TextScanner(std::istream& in);
+  TextScanner(std::istream& in, std::string name);
 
-  bool ReadInt(int& value);
-  bool ReadReal(double& value);
+  // `what` names the value expected, for the message if it cannot be read.
+  bool ReadInt(int& value, std::string_view what);
+  bool ReadReal(double& value, std::string_view what);
   // A count: a value below 0 is refused as a wrong file format, so that no
   // array is sized or indexed from it.
-  bool ReadCount(int& value);
+  bool ReadCount(int& value, std::string_view what);
   // Reads `count` reals as that many calls of ReadReal would, stopping at the
-  // first that fails; returns how many were read.
-  std::size_t ReadReals(double* values, std::size_t count);
+  // first that fails; returns how many were read. `what(i)` names value i.
+  std::size_t ReadReals(double* values, std::size_t count,
+                        const std::function<std::string(std::size_t)>& what);
   // Discards the rest of the line, its line feed included.
   void SkipLine();
   void SkipLines(int count);
-  // Marks the stream failed because a value it delivered was refused: fail
-  // set, end-of-file cleared, so the warning block reports a wrong format.
-  void Reject();
+  // Marks the stream failed because the value just read is refused (fail
+  // set, end-of-file cleared, so the warning block reports a wrong format):
+  // "expected WHAT, found VALUE" (or FOUND) at that value's line.
+  void Reject(std::string_view what, std::string_view found = {});
+  // Whether, past the current line, the file holds another value.
+  bool MoreValues();
+
+  const std::istream& stream() const { return in_; }
+  const std::string& name() const { return name_; }
+  // The line of the last value read.
+  int line() const { return token_line_; }
+  // The located message of the first failure.
+  std::string Problem() const;
 
  private:
   // The extent of the value that starts at the next character: the
   // characters the stream's extraction would take, all in the block.
   template <class Scan>
-  auto TakeToken(Scan scan);
+  auto TakeToken(Scan scan, std::string_view what);
   // Skips white space; false (end-of-file and fail set) at the end.
-  bool StartValue();
+  bool StartValue(std::string_view what);
   // Moves the unread text to the start of the block and reads more behind
   // it; false when nothing more could be read.
   bool Refill();
   bool Fail(std::ios::iostate state);
+  // Keeps the first failure: what was expected, and what stands at `at`.
+  void Failed(std::string_view what, std::size_t at);
 
   std::istream& in_;
+  std::string name_;
   std::vector<char> block_;
   std::size_t next_ = 0;
   std::size_t end_ = 0;
   bool drained_ = false;
+  int line_ = 1;
+  int token_line_ = 1;
+  std::size_t token_length_ = 0;
+  // The first failure: where, what was expected and what was found.
+  int problem_line_ = 0;
+  std::string expected_;
+  std::string found_;
 };

@@ -3,6 +3,7 @@
 // that knows this file's layout is here.
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
@@ -13,44 +14,55 @@ namespace {
 
 constexpr std::int64_t kLargestCount = std::numeric_limits<int>::max();
 
-template <class Value, class Read>
-bool ReadList(TextScanner& in, int count, std::vector<Value>& values, Read read) {
-  values.clear();
-  for (int t = 0; t < count; ++t) {
-    Value value{};
-    if (!(in.*read)(value)) return false;
-    values.push_back(value);
+std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
+
+// One value per type, then the rest of the line. Values are kept as they are
+// read, so a type count far beyond the file's values sizes nothing.
+bool ReadRadii(TextScanner& in, int types, const char* what, std::vector<double>& radii) {
+  radii.clear();
+  for (double radius = 0; static_cast<int>(radii.size()) < types; radii.push_back(radius)) {
+    if (!in.ReadReal(radius, OfType(what, static_cast<int>(radii.size())))) return false;
   }
   in.SkipLine();
   return true;
 }
 
 bool ReadShellParameters(TextScanner& in) {
+  const std::string& name = in.name();
   int n = 0;
-  if (!in.ReadCount(n)) return false;
+  if (!in.ReadCount(n, "the number of central atoms")) return false;
   // Every input atom can serve as a central atom, and no more than those.
-  if (n > SimpleCfg::natoms) {
-    Say("The number of central atoms in the input *.cfg is ", SimpleCfg::natoms,
-        " which is less than the number of molecules in the *.dat file (", n, ").");
-    Say("The number of molecules will be reset to ", SimpleCfg::natoms, "!");
-    n = SimpleCfg::natoms;
+  const int available = SimpleCfg::natoms;
+  const std::string line = name + ":" + std::to_string(in.line()) + ": ";
+  if (n > available) {
+    if (InDialogue()) {
+      Say("The number of central atoms in the input *.cfg is ", available,
+          " which is less than the number of molecules in the *.dat file (", n, ").");
+      Say("The number of molecules will be reset to ", available, "!");
+    }
+    Warn(line + std::to_string(n) + " central atoms asked for, but the configuration holds " +
+         std::to_string(available) + " atoms: " + std::to_string(available) + " are used");
+    n = available;
+  } else if (n < available) {
+    Warn(line + "only the first " + std::to_string(n) + " of the " + std::to_string(available) +
+         " atoms of the configuration become central atoms");
   }
   SimpleCfg::nmolecules = n;
   in.SkipLine();
 
   int types = 0;
-  if (!in.ReadInt(types)) return false;
+  if (!in.ReadInt(types, "the number of types")) return false;
   if (types < 1) {
-    in.Reject();
+    in.Reject("the number of types (1 or more)");
     return false;
   }
   SimpleCfg::ntypes = types;
   in.SkipLine();
 
   int central = 0;
-  if (!in.ReadInt(central)) return false;
+  if (!in.ReadInt(central, "the type of the central atoms")) return false;
   if (central < 1 || central > types) {
-    in.Reject();
+    in.Reject("the type of the central atoms (1 to " + std::to_string(types) + ")");
     return false;
   }
   SimpleCfg::centraltype = central - 1;
@@ -60,16 +72,16 @@ bool ReadShellParameters(TextScanner& in) {
   counts.clear();
   std::int64_t sum = 0;
   int kinds = 0;
-  for (int t = 0; t < types; ++t) {
-    int count = 0;
-    if (!in.ReadCount(count)) return false;
+  for (int t = 0, count = 0; t < types; ++t) {
+    if (!in.ReadCount(count, OfType("the number of neighbours of type ", t))) return false;
     counts.push_back(count);
     sum += count;
     if (count > 0) ++kinds;
   }
   // The grown configuration's atoms and entries must fit the int counts.
   if (n * (1 + sum) > kLargestCount || 2 * std::int64_t{n} * sum > kLargestCount) {
-    in.Reject();
+    in.Reject(
+        "neighbour counts for which the grown configuration's atoms and entries fit 2147483647");
     return false;
   }
   in.SkipLine();
@@ -78,8 +90,9 @@ bool ReadShellParameters(TextScanner& in) {
   FNC::natoms = SimpleCfg::natoms;
   FNC::nentries = static_cast<int>(2 * n * sum);
 
-  if (!ReadList(in, types, SimpleCfg::rinner, &TextScanner::ReadReal)) return false;
-  if (!ReadList(in, types, SimpleCfg::router, &TextScanner::ReadReal)) return false;
+  if (!ReadRadii(in, types, "the inner radius of type ", SimpleCfg::rinner)) return false;
+  const int inner_line = in.line();
+  if (!ReadRadii(in, types, "the outer radius of type ", SimpleCfg::router)) return false;
 
   FNC::rmin.clear();
   FNC::rmax.clear();
@@ -89,6 +102,10 @@ bool ReadShellParameters(TextScanner& in) {
     if (counts[t] > 0) {
       FNC::rmin.push_back(SimpleCfg::rinner[t]);
       FNC::rmax.push_back(SimpleCfg::router[t]);
+      if (SimpleCfg::rinner[t] > SimpleCfg::router[t]) {
+        Warn(name + ":" + std::to_string(inner_line) + ": the inner radius of type " +
+             std::to_string(t + 1) + " lies beyond its outer radius");
+      }
     }
     const int atoms = n * counts[t] + (t == SimpleCfg::centraltype ? n : 0);
     SimpleCfg::ni.push_back(atoms);
@@ -100,11 +117,11 @@ bool ReadShellParameters(TextScanner& in) {
 
 }  // namespace
 
-int SimpleCfg::GetFNCParameters(std::istream& in) {
+int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name) {
   WithMemoryGuard("SimpleCfg::GetFNCParameters", [&] {
-    TextScanner scan(in);
-    return ReadShellParameters(scan);
+    TextScanner scan(in, name);
+    ReadShellParameters(scan);
+    CheckReadOutcome("SimpleCfg::GetFNCParameters", scan);
   });
-  CheckReadOutcome("SimpleCfg::GetFNCParameters", in);
   return 1;
 }

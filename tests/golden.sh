@@ -31,6 +31,12 @@ for part in stdout stderr status; do same "$part" "$CASE_DIR/expected/$part" "$o
 while IFS= read -r -d '' file; do
   same "file ${file#"$CASE_DIR/expected/files/"}" "$file" "$work/${file#"$CASE_DIR/expected/files/"}"
 done < <(find "$CASE_DIR/expected/files" -type f -print0 2>/dev/null)
+# Every configuration a run writes holds the constraints it writes with it.
+for cfg in "$CASE_DIR"/expected/files/*.cfg; do
+  [ "$status" = 0 ] && [ -f "${cfg%.cfg}.fnc" ] && ! cmp -s "$cfg" "$CASE_DIR/in/${cfg##*/}" &&
+    ! (cd "$work" && "$FNCPREP" check \
+    "$(basename "$cfg")" "$(basename "${cfg%.cfg}.fnc")" >/dev/null) && echo "check fails on $cfg" && failed=1
+done
 while IFS= read -r rel; do
   [ -n "$rel" ] && { [ -e "$work/$rel" ] || [ -L "$work/$rel" ]; } && echo "$rel should not exist" && failed=1
 done < <(cat "$CASE_DIR/expected/absent" 2>/dev/null)

@@ -59,9 +59,10 @@ Outcome ByScanner(TextScanner& scan, const std::istream& in, int op, std::size_t
   if (op == 3) {
     scan.SkipLine();
   } else if (op == 1 || op == 4) {
-    reals.resize(op == 1 ? scan.ReadReal(reals[0]) : scan.ReadReals(reals.data(), wanted));
+    reals.resize(op == 1 ? scan.ReadReal(reals[0], "a real")
+                         : scan.ReadReals(reals.data(), wanted, [](std::size_t) { return "a real"; }));
     for (const double value : reals) result.values.push_back(std::bit_cast<std::uint64_t>(value));
-  } else if (op == 0 ? scan.ReadInt(integer) : scan.ReadCount(integer)) {
+  } else if (op == 0 ? scan.ReadInt(integer, "an int") : scan.ReadCount(integer, "a count")) {
     result.values.push_back(static_cast<std::uint64_t>(integer));
   }
   result.state = in.rdstate();
@@ -77,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream expected(text);
   PieceBuffer buffer(text, data[0]);
   std::istream in(&buffer);
-  TextScanner scan(in);
+  TextScanner scan(in, "text");
   for (std::size_t step = 0; step < 4096 && !(expected.fail() && in.fail()); ++step) {
     const std::uint8_t op = data[2 + step % count];
     const std::size_t wanted = 1 + op / 5 % 16;

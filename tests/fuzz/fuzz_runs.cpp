@@ -22,7 +22,6 @@ constexpr int kMostAtoms = 100000;
 
 bool cap_active = false;  // a run's allocations above 64 MiB fail, as when memory is short
 
-struct FatalStopped {};
 
 long Lines(const std::ostringstream& text) { return std::ranges::count(text.str(), '\n'); }
 
@@ -42,23 +41,23 @@ void CheckAndWrite(const FNC& fnc, std::ostringstream& out) {
   std::sort(backward.begin(), backward.end());
   for (std::size_t i = 0; i < atoms.size(); ++i) FUZZ_REQUIRE(atoms[i] == static_cast<int>(i));
   FUZZ_REQUIRE(forward.size() == fnc.neighbours.size() && forward == backward);
-  fnc.rawsave(out);
+  fnc.rawsave(out, "s.fnc");
   FUZZ_REQUIRE(Lines(out) == 9 + 3L * FNC::natoms);
 }
 
 void Grow(const std::string& incfg, const std::string& parameters) {
   std::istringstream header(incfg), whole(incfg), shells(parameters);
-  SimpleCfg::GetParams_cfg(header);
+  SimpleCfg::GetParams_cfg(header, "s.incfg");
   if (SimpleCfg::natoms > kMostAtoms) return;
   SimpleCfg centres;
-  centres.load(whole);
-  SimpleCfg::GetFNCParameters(shells);
+  centres.load(whole, "s.incfg");
+  SimpleCfg::GetFNCParameters(shells, "s.dat");
   if (FNC::natoms > kMostAtoms || FNC::nentries > kMostAtoms) return;
   SimpleCfg grown;
   FNC fnc;
   grown.ArrangeNeighbours(fnc, centres, -20240601);
   std::ostringstream cfg, constraints;
-  grown.save(cfg, "FNC configuration");
+  grown.save(cfg, "FNC configuration", "s.cfg");
   FUZZ_REQUIRE(Lines(cfg) == 18 + 4L * SimpleCfg::ntypes + SimpleCfg::natoms);
   constraints.precision(cfg.precision());  // the windows as a run writes them
   CheckAndWrite(fnc, constraints);
@@ -66,7 +65,7 @@ void Grow(const std::string& incfg, const std::string& parameters) {
 
 void Expand(const std::string& pairs) {
   std::istringstream list(pairs);
-  FNC::GetFNCParams2(list);
+  FNC::GetFNCParams2(list, "s.dat");
   if (FNC::natoms > kMostAtoms) return;
   FNC::AssemblePatterns();
   FNC fnc;
@@ -80,11 +79,11 @@ void Expand(const std::string& pairs) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const auto split = text.find('\x01');
-  // A silent console, and a fatal stop that unwinds back to here.
+  // A silent console; the command line's voice, whose stop unwinds back here.
   std::ostringstream sink;
   std::streambuf* const out = std::cout.rdbuf(sink.rdbuf());
   std::streambuf* const err = std::cerr.rdbuf(sink.rdbuf());
-  SetFatalStopHook([] { throw FatalStopped{}; });
+  SetVoice(Voice::kCommandLine);
   SimpleCfg::ResetLayout();
   FNC::ResetClassWide();
   cap_active = true;
@@ -94,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (split != std::string::npos) {
       Grow(text.substr(1, split - 1), text.substr(split + 1));
     }
-  } catch (const FatalStopped&) {
+  } catch (const RunFailure&) {
   }
   cap_active = false;
   std::cout.rdbuf(out);

@@ -23,7 +23,7 @@ TEST(Generator, GivesThePublishedValues) {
   EXPECT_GT(seed, 0);
 }
 
-// Units in the last place between `got` and the double nearest to `exact`.
+// Units in the last place from `got` to the double nearest to `exact`.
 double Ulps(double got, long double exact) {
   const double nearest = std::fabs(static_cast<double>(exact));
   return static_cast<double>(std::fabs(got - exact) /

@@ -1,0 +1,13 @@
+// fncprep check: a configuration against a constraint file.
+#pragma once
+
+#include <string>
+
+struct CheckRequest {
+  std::string cfg, fnc;
+  std::string xyz, plot;  // optional outputs; empty for none
+};
+
+// Reports on standard output; returns 0 when every constraint holds, 1 when
+// any fails. A file that cannot be read ends the run (RunFailure).
+int RunCheck(const CheckRequest& request);

@@ -1,0 +1,195 @@
+// The command line: one option table per command, from which the parser and
+// the help texts are both made.
+#include "app/command_line.hpp"
+
+#include <charconv>
+#include <cstdint>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/check.hpp"
+#include "app/driver.hpp"
+#include "io/console.hpp"
+
+namespace {
+
+constexpr const char* kVersion = "fncprep 2.0";
+
+struct Option {
+  const char* name;
+  const char* value;  // the value's name, or nullptr for a flag
+  const char* help;
+};
+
+struct Command {
+  const char* name;
+  const char* operands;
+  const char* summary;
+  std::vector<Option> options;
+};
+
+const std::vector<Command> kCommands = {
+    {"grow",
+     "STEM",
+     "Grows neighbours in spherical shells around the central atoms of STEM.incfg as\n"
+     "STEM.dat asks, and writes STEM.cfg and STEM.fnc (mode 1 of the dialogue).",
+     {{"--seed", "N",
+       "Seeds the placement with N (1 <= N < 2^31), as a dialogue run whose\n"
+       "clock reads N seconds; the default is the clock."},
+      {"--strict", nullptr, "Treats every warning as an error: nothing is written."}}},
+    {"expand",
+     "STEM",
+     "Expands the pair list of STEM.dat over all molecules and writes STEM.fnc\n"
+     "(mode 2 of the dialogue); prints each molecule type's pattern.",
+     {{"--strict", nullptr, "Treats every warning as an error: nothing is written."}}},
+    {"check",
+     "CFG FNC",
+     "Checks the configuration CFG against the constraint file FNC: every\n"
+     "constrained distance within its window (minimum image in the cubic box),\n"
+     "every list symmetric, every index in range. Exit status 0 when every\n"
+     "constraint holds, 1 when any fails.",
+     {{"--xyz", "FILE", "Also writes the configuration as extended XYZ, for viewers."},
+      {"--plot", "FILE", "Also writes an SVG histogram of the distances of each kind."}}},
+};
+
+void PrintUsage(std::ostream& out) {
+  out << "usage: fncprep                   (asks for the mode and the file stem)\n";
+  for (const Command& command : kCommands) {
+    out << "       fncprep " << command.name << ' ' << command.operands;
+    for (const Option& option : command.options) {
+      out << " [" << option.name << (option.value ? std::string(" ") + option.value : "") << ']';
+    }
+    out << '\n';
+  }
+  out << "       fncprep --help | --version | COMMAND --help\n";
+}
+
+void PrintHelp(const Command& command) {
+  std::cout << "usage: fncprep " << command.name << ' ' << command.operands << " [options]\n\n"
+            << command.summary << "\n\noptions:\n";
+  for (const Option& option : command.options) {
+    std::string head =
+        std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
+    std::string help = option.help;
+    for (std::size_t p = 0; (p = help.find('\n', p)) != std::string::npos; p += 24) {
+      help.replace(p, 1, "\n" + std::string(23, ' '));
+    }
+    std::cout << "  " << head << std::string(head.size() < 20 ? 21 - head.size() : 1, ' ') << help
+              << '\n';
+  }
+  std::cout << "  --help               Prints this help.\n";
+}
+
+int UsageError(const std::string& problem) {
+  std::cerr << "fncprep: " << problem << '\n';
+  PrintUsage(std::cerr);
+  return 2;
+}
+
+// The arguments of a command: its operands and the options given.
+struct Arguments {
+  std::vector<std::string> operands;
+  std::map<std::string, std::string> options;
+};
+
+std::optional<std::int32_t> Seed(const std::string& text) {
+  std::int64_t seed = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+  if (error != std::errc() || end != text.data() + text.size() || seed < 1 || seed > 2147483647) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(seed);
+}
+
+// Prints a summary line for each file a run wrote.
+void Summary(const RunFiles& files, bool configuration) {
+  if (configuration) std::cout << files.cfg << ": " << SimpleCfg::natoms << " atoms\n";
+  std::cout << files.fnc << ": " << FNC::natoms << " atoms, " << FNC::nentries
+            << " constraint entries\n";
+}
+
+int Run(const Command& command, const Arguments& arguments) {
+  const auto option = [&](const char* name) {
+    const auto found = arguments.options.find(name);
+    return found == arguments.options.end() ? std::optional<std::string>() : found->second;
+  };
+  SetVoice(option("--strict") ? Voice::kStrictCommandLine : Voice::kCommandLine);
+  try {
+    if (command.name == std::string("check")) {
+      return RunCheck({arguments.operands[0], arguments.operands[1], option("--xyz").value_or(""),
+                       option("--plot").value_or("")});
+    }
+    const RunFiles files(arguments.operands[0]);
+    RunObjects run;
+    if (command.name == std::string("grow")) {
+      std::optional<std::int32_t> seed;
+      if (const auto text = option("--seed")) seed = -*Seed(*text);
+      GrowShells(files, run, seed);
+      Summary(files, true);
+    } else {
+      ExpandPairs(files, run);
+      Summary(files, false);
+    }
+    return 0;
+  } catch (const RunFailure& failure) {
+    std::cout.flush();
+    std::cerr << "fncprep: " << failure.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  SetUpConsole();
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (words[0] == "--help") {
+    std::cout << "fncprep prepares fixed-neighbour constraint files for varnel++.\n\n";
+    PrintUsage(std::cout);
+    std::cout << "\nRun 'fncprep COMMAND --help' for a command's options.\n";
+    return 0;
+  }
+  if (words[0] == "--version") {
+    std::cout << kVersion << '\n';
+    return 0;
+  }
+  const Command* command = nullptr;
+  for (const Command& candidate : kCommands) {
+    if (words[0] == candidate.name) command = &candidate;
+  }
+  if (command == nullptr) return UsageError("unknown command '" + words[0] + "'");
+  Arguments arguments;
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    if (words[i] == "--help") {
+      PrintHelp(*command);
+      return 0;
+    }
+    if (words[i].rfind("--", 0) != 0) {
+      arguments.operands.push_back(words[i]);
+      continue;
+    }
+    const Option* known = nullptr;
+    for (const Option& candidate : command->options) {
+      if (words[i] == candidate.name) known = &candidate;
+    }
+    if (known == nullptr)
+      return UsageError("unknown option '" + words[i] + "' of " + command->name);
+    if (known->value != nullptr && i + 1 == words.size()) {
+      return UsageError(words[i] + " needs a value (" + known->value + ")");
+    }
+    const std::string& name = words[i];
+    arguments.options[name] = known->value != nullptr ? words[++i] : "";
+  }
+  const std::size_t wanted = std::string(command->operands).find(' ') == std::string::npos ? 1 : 2;
+  if (arguments.operands.size() != wanted) {
+    return UsageError(std::string(command->name) + " takes " + command->operands);
+  }
+  if (arguments.options.count("--seed") && !Seed(arguments.options["--seed"])) {
+    return UsageError("--seed takes a whole number from 1 to 2147483647, not '" +
+                      arguments.options["--seed"] + "'");
+  }
+  return Run(*command, arguments);
+}
