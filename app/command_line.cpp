@@ -3,6 +3,7 @@
 #include "app/command_line.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <iostream>
 #include <map>
@@ -39,6 +40,13 @@ const std::vector<Command> kCommands = {
      {{"--seed", "N",
        "Seeds the placement with N (1 <= N < 2^31), as a dialogue run whose\n"
        "clock reads N seconds; the default is the clock."},
+      {"--uniform", nullptr,
+       "Places the neighbours uniformly in the shell's volume (r^3 and cos(theta)\n"
+       "uniform) instead of drawing r, theta and phi uniformly."},
+      {"--min-distance", "D",
+       "Draws a neighbour again while it lies closer than D (length unit of\n"
+       "STEM.dat) to any atom placed before it, central atoms included;\n"
+       "gives up after 1000 draws for one neighbour."},
       {"--strict", nullptr, "Treats every warning as an error: nothing is written."}}},
     {"expand",
      "STEM",
@@ -95,6 +103,17 @@ struct Arguments {
   std::map<std::string, std::string> options;
 };
 
+// A positive finite number, or nothing.
+std::optional<double> Distance(const std::string& text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !(value > 0) ||
+      !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 std::optional<std::int32_t> Seed(const std::string& text) {
   std::int64_t seed = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
@@ -125,9 +144,11 @@ int Run(const Command& command, const Arguments& arguments) {
     const RunFiles files(arguments.operands[0]);
     RunObjects run;
     if (command.name == std::string("grow")) {
-      std::optional<std::int32_t> seed;
-      if (const auto text = option("--seed")) seed = -*Seed(*text);
-      GrowShells(files, run, seed);
+      ShellPlacement how;
+      if (const auto text = option("--seed")) how.seed = -*Seed(*text);
+      if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
+      how.uniform = option("--uniform").has_value();
+      GrowShells(files, run, how);
       Summary(files, true);
     } else {
       ExpandPairs(files, run);
@@ -190,6 +211,10 @@ int RunCommandLine(int argc, char** argv) {
   if (arguments.options.count("--seed") && !Seed(arguments.options["--seed"])) {
     return UsageError("--seed takes a whole number from 1 to 2147483647, not '" +
                       arguments.options["--seed"] + "'");
+  }
+  if (arguments.options.count("--min-distance") && !Distance(arguments.options["--min-distance"])) {
+    return UsageError("--min-distance takes a positive number, not '" +
+                      arguments.options["--min-distance"] + "'");
   }
   return Run(*command, arguments);
 }

@@ -80,7 +80,7 @@ std::string AskStem() {
 
 }  // namespace
 
-void GrowShells(const RunFiles& files, RunObjects& run, std::optional<std::int32_t> seed) {
+void GrowShells(const RunFiles& files, RunObjects& run, ShellPlacement how) {
   std::ifstream in;
   OpenOn(in, files.incfg, std::ios::in);
   SimpleCfg::GetParams_cfg(in, files.incfg);
@@ -94,11 +94,8 @@ void GrowShells(const RunFiles& files, RunObjects& run, std::optional<std::int32
   in.close();
   run.output = std::make_unique<SimpleCfg>();
   run.constraints = std::make_unique<FNC>();
-  if (seed) {
-    run.output->ArrangeNeighbours(*run.constraints, *run.input, *seed);
-  } else {
-    run.output->ArrangeNeighbours(*run.constraints, *run.input);
-  }
+  how.centres = files.incfg;
+  run.output->ArrangeNeighbours(*run.constraints, *run.input, how);
   // One stream for both files: the precision the configuration leaves on it
   // is the one the windows of the constraints are written with.
   std::ofstream out;
@@ -135,7 +132,7 @@ int RunFncprep() {
   FNC::ResetClassWide();
   RunObjects run;
   if (mode == '1') {
-    GrowShells(files, run, std::nullopt);
+    GrowShells(files, run);
   } else {
     ExpandPairs(files, run);
   }

@@ -2,9 +2,7 @@
 // dialogue itself.
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "cfg/simple_cfg.hpp"
@@ -24,9 +22,8 @@ struct RunObjects {
 };
 
 // Mode 1: the centres of `files.incfg` surrounded by the shells of
-// `files.dat`, written to `files.cfg` and `files.fnc`; the placement draws
-// from the clock's seed, or from `seed`.
-void GrowShells(const RunFiles& files, RunObjects& run, std::optional<std::int32_t> seed);
+// `files.dat` placed as `how` says, written to `files.cfg` and `files.fnc`.
+void GrowShells(const RunFiles& files, RunObjects& run, ShellPlacement how = {});
 
 // Mode 2: the pair list of `files.dat` expanded over all molecules into
 // `files.fnc`.

@@ -4,6 +4,10 @@
 //   w3.dat            mode 2: a molecular liquid of 1000000 atoms
 //   w4.incfg, w4.dat  mode 1: 200000 atoms of one type written as %.10e
 //   w5.incfg, w5.dat  the same values as plain decimals (%.15f)
+//   w6.incfg, w6.dat  mode 1 at liquid density: 103823 centres on a cubic
+//                     lattice of spacing 3.104 with 4 neighbours each between
+//                     1.0 and 1.2 (519115 atoms; 0.0334 centres per unit volume, as molecules in
+//                     liquid water per cubic angstrom)
 // Usage: gen_workloads DIR
 #include <charconv>
 #include <cstdint>
@@ -64,8 +68,7 @@ class Out {
     std::snprintf(text, sizeof text, "%10lld", value);
     *this << text;
   }
-  void Fixed(double value, int decimals,
-             std::chars_format notation = std::chars_format::fixed) {
+  void Fixed(double value, int decimals, std::chars_format notation = std::chars_format::fixed) {
     char text[64];
     auto result = std::to_chars(text, text + sizeof text, value, notation, decimals);
     buffer_.append(text, result.ptr);
@@ -74,7 +77,8 @@ class Out {
 
  private:
   void Drain() {
-    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+    if (!buffer_.empty() &&
+        std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
       std::perror(path_.c_str());
       std::exit(1);
     }
@@ -89,7 +93,7 @@ class Out {
 // Coordinates with 15 decimals; with `digits`, rounded to that many
 // significant digits first, and with `exponents` in exponent notation.
 void WriteIncfg(const std::string& path, const char* title, int natoms, std::uint64_t seed,
-                int digits = 0, bool exponents = false) {
+                int digits = 0, bool exponents = false, int lattice = 0, double box = kBox) {
   Out out(path);
   out << " (Version 3 format configuration file) !file created by SimpleCfg::save !\n";
   out << title << "\n\n\n";
@@ -113,7 +117,9 @@ void WriteIncfg(const std::string& path, const char* title, int natoms, std::uin
     out << "            ";
     for (int col = 0; col < 3; ++col) {
       if (col > 0) out << " ";
-      out << (col == row ? "120.000000" : "  0.000000");
+      char length[32];
+      std::snprintf(length, sizeof length, "%10.6f", box);
+      out << (col == row ? length : "  0.000000");
     }
     out << "\n";
   }
@@ -126,14 +132,21 @@ void WriteIncfg(const std::string& path, const char* title, int natoms, std::uin
   for (int i = 0; i < natoms; ++i) {
     for (int k = 0; k < 3; ++k) {
       out << (k == 0 ? " " : "  ");
+      // On a lattice of `lattice` points a side, or spread at random.
       double value = random.Centered();
+      if (lattice > 0) {
+        const int stride = k == 0 ? 1 : k == 1 ? lattice : lattice * lattice;
+        value = (i / stride % lattice + 0.5) / lattice - 0.5;
+      }
       if (digits > 0) {
         // Rounded to `digits` significant digits, as %.*e writes it.
         char text[64];
-        value = std::strtod(std::string(text, std::to_chars(text, text + sizeof text, value,
-                                                            std::chars_format::scientific,
-                                                            digits - 1).ptr).c_str(),
-                            nullptr);
+        value =
+            std::strtod(std::string(text, std::to_chars(text, text + sizeof text, value,
+                                                        std::chars_format::scientific, digits - 1)
+                                              .ptr)
+                            .c_str(),
+                        nullptr);
       }
       out.Fixed(value, exponents ? digits - 1 : 15,
                 exponents ? std::chars_format::scientific : std::chars_format::fixed);
@@ -171,11 +184,11 @@ std::string MoleculeDat() {
   const long long ar_start = o_start + kPropanol;
   const long long natoms = ar_start + kArgon - 1;
 
-  auto pc = [&](int k) { return Site{c_start + k, 3}; };           // propanol carbon k
-  auto ph = [&](int k) { return Site{h_start + k, 8}; };           // propanol hydrogen k
-  const Site po{o_start, 1};                                       // propanol oxygen
-  auto ec = [&](int k) { return Site{ethene_c_start + k, 2}; };    // ethene carbon k
-  auto eh = [&](int k) { return Site{ethene_h_start + k, 4}; };    // ethene hydrogen k
+  auto pc = [&](int k) { return Site{c_start + k, 3}; };         // propanol carbon k
+  auto ph = [&](int k) { return Site{h_start + k, 8}; };         // propanol hydrogen k
+  const Site po{o_start, 1};                                     // propanol oxygen
+  auto ec = [&](int k) { return Site{ethene_c_start + k, 2}; };  // ethene carbon k
+  auto eh = [&](int k) { return Site{ethene_h_start + k, 4}; };  // ethene hydrogen k
 
   struct Pair {
     int kind;
@@ -183,11 +196,10 @@ std::string MoleculeDat() {
   };
   // Propanol CH3-CH2-CH2-OH: 11 bonds and 9 next-neighbour distances.
   const std::vector<Pair> propanol = {
-      {1, pc(0), pc(1)}, {1, pc(1), pc(2)}, {2, pc(2), po},    {3, po, ph(7)},
-      {4, pc(0), ph(0)}, {4, pc(0), ph(1)}, {4, pc(0), ph(2)}, {4, pc(1), ph(3)},
-      {4, pc(1), ph(4)}, {4, pc(2), ph(5)}, {4, pc(2), ph(6)}, {5, pc(0), pc(2)},
-      {6, pc(1), po},    {7, ph(0), pc(1)}, {7, ph(3), pc(0)}, {7, ph(3), pc(2)},
-      {7, ph(5), pc(1)}, {8, ph(5), po},    {8, pc(2), ph(7)}, {6, pc(0), po},
+      {1, pc(0), pc(1)}, {1, pc(1), pc(2)}, {2, pc(2), po},    {3, po, ph(7)},    {4, pc(0), ph(0)},
+      {4, pc(0), ph(1)}, {4, pc(0), ph(2)}, {4, pc(1), ph(3)}, {4, pc(1), ph(4)}, {4, pc(2), ph(5)},
+      {4, pc(2), ph(6)}, {5, pc(0), pc(2)}, {6, pc(1), po},    {7, ph(0), pc(1)}, {7, ph(3), pc(0)},
+      {7, ph(3), pc(2)}, {7, ph(5), pc(1)}, {8, ph(5), po},    {8, pc(2), ph(7)}, {6, pc(0), po},
   };
   // Ethene CH2=CH2: 5 bonds.
   const std::vector<Pair> ethene = {
@@ -230,7 +242,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = std::string(argv[1]) + "/";
-  static_assert(kBox == 120.0, "the header text below spells the box length");
 
   WriteIncfg(dir + "w1.incfg", "bench workload 1: central atoms", kW1Atoms, 1);
   WriteText(dir + "w1.dat",
@@ -253,11 +264,16 @@ int main(int argc, char** argv) {
 
   // The reader's cost must not depend on the notation of the numbers.
   const std::string copy_through =
-      " " + std::to_string(kW4Atoms) +
-      "\t! number of molecules\n 1\n 1\n 0\n 0\n 0\n";
+      " " + std::to_string(kW4Atoms) + "\t! number of molecules\n 1\n 1\n 0\n 0\n 0\n";
   WriteIncfg(dir + "w4.incfg", "bench workload 4: exponent notation", kW4Atoms, 4, 11, true);
   WriteText(dir + "w4.dat", copy_through);
   WriteIncfg(dir + "w5.incfg", "bench workload 5: plain decimals", kW4Atoms, 4, 11);
   WriteText(dir + "w5.dat", copy_through);
+
+  constexpr int kSide = 47;
+  WriteIncfg(dir + "w6.incfg", "bench workload 6: centres at liquid density", kSide * kSide * kSide,
+             6, 0, false, kSide, kSide * 3.104);
+  WriteText(dir + "w6.dat", " " + std::to_string(kSide * kSide * kSide) +
+                                "\t! centres\n 2\n 1\n 0 4\n 0 1.0\n 0 1.2\n");
   return 0;
 }

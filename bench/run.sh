@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Benchmark of fncprep on three large workloads, with two baselines each.
+# Benchmark of fncprep: five large workloads of the dialogue, each with two
+# baselines, and the placements of grow on a sixth.
 # Run from the repository root: bash bench/run.sh
 # Environment: RUNS (timed runs per figure, default 5),
 #              BENCH_NO_INSTALL=1 (never call apt-get for missing tools),
@@ -48,7 +49,7 @@ if [[ ! -f $BUILD/build.ninja ]]; then
 fi
 cmake --build "$BUILD" -j2 --target fncprep >/dev/null
 mkdir -p "$SCRATCH"
-for tool in gen_workloads plain_writer; do
+for tool in gen_workloads plain_writer shell_stats; do
   if [[ ! -x $SCRATCH/$tool || $BENCH/$tool.cpp -nt $SCRATCH/$tool ]]; then
     g++ -O2 -std=c++20 -Wall -Wextra -Wpedantic -o "$SCRATCH/$tool" "$BENCH/$tool.cpp"
   fi
@@ -200,6 +201,8 @@ array_bytes=$((coord_bytes + row_bytes + entry_bytes))
 say "  arrays   $(awk -v c="$coord_bytes" -v r="$row_bytes" -v e="$entry_bytes" -v t="$array_bytes" \
   'BEGIN { printf "%.1f MB = coordinates %.1f + rows %.1f + entries %.1f", t / 1e6, c / 1e6, r / 1e6, e / 1e6 }')"
 say "  memory   peak RSS / arrays $(ratio $((LAST_RSS_KIB * 1024)) "$array_bytes") (target < 1.5)"
+t_check=$(wall_median "$BIN check w1.cfg w1.fnc >/dev/null")
+say "  check    fncprep check w1.cfg w1.fnc: $(printf '%.3f' "$t_check") s (target < 1)"
 say ""
 
 say "== w2: mode 1, 1700000 atoms of one type, no neighbours (reader and writer alone)"
@@ -215,6 +218,17 @@ bench_workload w4 15 w4.cfg w4.fnc
 bench_workload w5 15 w5.cfg w5.fnc
 cmp -s w4.cfg w5.cfg || die "w4 and w5 hold the same values but gave different outputs"
 say "  notation  exponents / plain decimals $(ratio "${TIME[w4]}" "${TIME[w5]}") (target <= 1.5)"
+say ""
+
+say "== w6: grow, 103823 centres on a lattice at the molecular density of liquid water, 4 neighbours each in 1.0 .. 1.2"
+declare -A GROW
+for options in "--seed 6" "--seed 6 --uniform" "--seed 6 --uniform --min-distance 0.8"; do
+  GROW[$options]=$(wall_median "$BIN grow w6 $options >/dev/null")
+  "$BIN" check w6.cfg w6.fnc >w6.check || die "w6 $options: check failed (report in $SCRATCH/w6.check)"
+  say "  grow w6 $options: $(printf '%.3f' "${GROW[$options]}") s, check passes"
+  "$SCRATCH/shell_stats" w6.cfg w6.fnc 103823 1.0 1.2 | sed 's/^/    /'
+done
+say "  with --uniform --min-distance 0.8 / without $(ratio "${GROW[--seed 6 --uniform --min-distance 0.8]}" "${GROW[--seed 6]}") (target <= 3)"
 say ""
 
 say "summary (median seconds; peak RSS of fncprep in MiB)"

@@ -6,10 +6,23 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class FNC;
+
+// How the neighbours are placed: the random numbers' seed (from the
+// calendar clock without one); r, theta and phi drawn uniformly, or points
+// uniform in the shell's volume; and a distance within which a neighbour
+// may come to no atom (0: none), with the file of the central atoms for
+// the messages.
+struct ShellPlacement {
+  std::optional<std::int32_t> seed;
+  bool uniform = false;
+  double min_distance = 0;
+  std::string centres;
+};
 
 class SimpleCfg {
  public:
@@ -51,9 +64,8 @@ class SimpleCfg {
   static int GetFNCParameters(std::istream& in, const std::string& name);
 
   // Surrounds every central atom of `input` with neighbours in shells and
-  // fills `fnc`; the seed comes from the calendar clock, or is given.
-  void ArrangeNeighbours(FNC& fnc, const SimpleCfg& input);
-  void ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t seed);
+  // fills `fnc`.
+  void ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellPlacement& how = {});
 
   // Atom count and type count this object was built with.
   int size() const { return atomcount_; }

@@ -1,20 +1,104 @@
 // Mode 1: neighbours placed at random in spherical shells around the central
 // atoms, each tied to its centre by the shell's distance window.
+#include <cmath>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
+#include "io/console.hpp"
+#include "io/number_format.hpp"
 #include "shell/portable_trig.hpp"
 #include "shell/random_uniform.hpp"
 
-void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input) {
+namespace {
+
+constexpr int kMostTries = 1000;
+
+// The atoms placed so far, by cell of a grid over the periodic box, so that a
+// new position is compared with the atoms near it only. Positions are in box
+// units and are kept wrapped into the box; distances take the minimum image.
+class CellGrid {
+ public:
+  CellGrid(double reach, std::size_t atoms) : reach_(reach) {
+    // Cells at least `reach` wide, no more of them than about twice the
+    // atoms; fewer than three a side could not part near from far.
+    const double fit = std::floor(1 / reach);
+    cells_ = static_cast<int>(std::min(fit, std::cbrt(2.0 * static_cast<double>(atoms) + 1)));
+    if (cells_ < 3) cells_ = 1;
+    head_.assign(static_cast<std::size_t>(cells_) * cells_ * cells_, -1);
+  }
+
+  // Whether no atom lies closer than the reach to `p`.
+  bool Clear(const double* p) const {
+    const Place place = Locate(p);
+    // The cells around, a side at a time, wrapped.
+    int around[3][3];
+    const int span = cells_ > 1 ? 1 : 0;
+    for (int k = 0; k < 3; ++k) {
+      for (int d = -span; d <= span; ++d)
+        around[k][d + span] = (place.cell[k] + d + cells_) % cells_;
+    }
+    for (int z = 0; z <= 2 * span; ++z) {
+      for (int y = 0; y <= 2 * span; ++y) {
+        for (int x = 0; x <= 2 * span; ++x) {
+          const int cell = (around[2][z] * cells_ + around[1][y]) * cells_ + around[0][x];
+          for (int a = head_[static_cast<std::size_t>(cell)]; a >= 0; a = next_[a]) {
+            double sum = 0;
+            for (int k = 0; k < 3; ++k) {
+              // Both in [0, 1): the nearest image is at most one box away.
+              double delta = place.xyz[k] - xyz_[3 * static_cast<std::size_t>(a) + k];
+              delta -= (delta > 0.5 ? 1.0 : 0.0) - (delta < -0.5 ? 1.0 : 0.0);
+              sum += delta * delta;
+            }
+            if (sum < reach_ * reach_) return false;
+          }
+        }
+      }
+    }
+    return true;
+  }
+
+  void Add(const double* p) {
+    const Place place = Locate(p);
+    const auto cell =
+        static_cast<std::size_t>((place.cell[2] * cells_ + place.cell[1]) * cells_ + place.cell[0]);
+    next_.push_back(head_[cell]);
+    head_[cell] = static_cast<int>(next_.size()) - 1;
+    xyz_.insert(xyz_.end(), place.xyz, place.xyz + 3);
+  }
+
+ private:
+  // A position wrapped into the box, and its cell.
+  struct Place {
+    double xyz[3];
+    int cell[3];
+  };
+
+  Place Locate(const double* p) const {
+    Place place{};
+    for (int k = 0; k < 3; ++k) {
+      place.xyz[k] = p[k] - std::floor(p[k]);
+      place.cell[k] = std::min(static_cast<int>(place.xyz[k] * cells_), cells_ - 1);
+    }
+    return place;
+  }
+
+  double reach_;
+  int cells_ = 1;
+  std::vector<int> head_;
+  std::vector<int> next_;
+  std::vector<double> xyz_;
+};
+
+}  // namespace
+
+void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellPlacement& how) {
   // Minus the calendar clock's seconds modulo 2^31: the first draw starts the
   // sequence, and every second up to 2038 and beyond has a seed of its own.
-  const auto seconds = static_cast<std::int64_t>(std::time(nullptr));
-  ArrangeNeighbours(fnc, input, -static_cast<std::int32_t>(seconds & 0x7fffffff));
-}
-
-void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t seed) {
+  std::int32_t seed = how.seed.value_or(
+      -static_cast<std::int32_t>(static_cast<std::int64_t>(std::time(nullptr)) & 0x7fffffff));
   const int n = nmolecules;
   const int ct = centraltype;
   const int types = ntypes;
@@ -45,6 +129,27 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t
   const int central_start = typestart[ct];
   const std::size_t neighbour_entries = static_cast<std::size_t>(s) * n;
 
+  // With a minimum distance, every central atom is in the grid before the
+  // first neighbour is placed; those already too close to one another are
+  // the input's doing, and are only counted.
+  std::unique_ptr<CellGrid> grid;
+  if (how.min_distance > 0) {
+    grid = std::make_unique<CellGrid>(how.min_distance / box, static_cast<std::size_t>(natoms));
+    int close = 0;
+    for (int j = 0; j < n; ++j) {
+      const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
+      close += grid->Clear(centre) ? 0 : 1;
+      grid->Add(centre);
+    }
+    if (close > 0) {
+      char distance[kNumberRoom];
+      *FormatGeneral(distance, how.min_distance, 6) = '\0';
+      Warn(how.centres + ": " + std::to_string(close) +
+           (close == 1 ? " central atom lies" : " central atoms lie") + " closer than " + distance +
+           " to an earlier one; central atoms are not moved");
+    }
+  }
+
   for (int j = 0; j < n; ++j) {
     const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
     double* copy = typeptr[ct] + static_cast<std::size_t>(j) * 3;
@@ -59,21 +164,42 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, std::int32_t
       const double inner = rinner[t];
       const double outer = router[t];
       for (int m = 0; m < count; ++m) {
-        const double u1 = RandomUniform(seed);
-        const double u2 = RandomUniform(seed);
-        const double u3 = RandomUniform(seed);
-        const double r = (inner + u1 * (outer - inner)) / box;
-        double sin_theta = 0;
-        double cos_theta = 0;
-        double sin_phi = 0;
-        double cos_phi = 0;
-        PortableSinCos(3.14159265359 * u2, sin_theta, cos_theta);
-        PortableSinCos(6.28318530718 * u3, sin_phi, cos_phi);
         const int position = first_position[t] + count * j + m;
         double* atom = typeptr[t] + static_cast<std::size_t>(position) * 3;
-        atom[0] = centre[0] + r * sin_theta * cos_phi;
-        atom[1] = centre[1] + r * sin_theta * sin_phi;
-        atom[2] = centre[2] + r * cos_theta;
+        for (int tries = 1;; ++tries) {
+          const double u1 = RandomUniform(seed);
+          const double u2 = RandomUniform(seed);
+          const double u3 = RandomUniform(seed);
+          double r = 0;
+          double sin_theta = 0;
+          double cos_theta = 0;
+          double sin_phi = 0;
+          double cos_phi = 0;
+          if (how.uniform) {
+            // r^3 and cos(theta) uniform: points uniform in the shell's volume.
+            const double inner3 = inner * inner * inner;
+            r = PortableCbrt(inner3 + u1 * (outer * outer * outer - inner3)) / box;
+            cos_theta = 2 * u2 - 1;
+            sin_theta = std::sqrt((1 - cos_theta) * (1 + cos_theta));
+            PortableSinCos(6.283185307179586 * u3, sin_phi, cos_phi);
+          } else {
+            r = (inner + u1 * (outer - inner)) / box;
+            PortableSinCos(3.14159265359 * u2, sin_theta, cos_theta);
+            PortableSinCos(6.28318530718 * u3, sin_phi, cos_phi);
+          }
+          atom[0] = centre[0] + r * sin_theta * cos_phi;
+          atom[1] = centre[1] + r * sin_theta * sin_phi;
+          atom[2] = centre[2] + r * cos_theta;
+          if (!grid || grid->Clear(atom)) break;
+          if (tries == kMostTries) {
+            Stop(how.centres + ": no place found for neighbour " + std::to_string(m + 1) +
+                     " of type " + std::to_string(t + 1) + " around central atom " +
+                     std::to_string(j + 1) + " after " + std::to_string(kMostTries) +
+                     " tries; use a smaller --min-distance or a wider shell",
+                 [] {});
+          }
+        }
+        if (grid) grid->Add(atom);
         const int number = typestart[t] + position;
 
         const std::size_t central_entry = static_cast<std::size_t>(s) * j + entry_offset[t] + m;

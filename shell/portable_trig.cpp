@@ -110,3 +110,18 @@ void PortableSinCos(double x, double& sine, double& cosine) {
       sine = -c, cosine = s;
   }
 }
+
+double PortableCbrt(double x) {
+  if (x == 0 || !std::isfinite(x)) return x;
+  // |x| = m * 2^(3k) with m in [0.5, 4): the root is cbrt(m) * 2^k, and seven
+  // of Newton's steps from 1 settle on cbrt(m) within one unit in the last
+  // place, in plain double arithmetic.
+  int exponent = 0;
+  double m = std::frexp(std::fabs(x), &exponent);
+  const int rest = ((exponent % 3) + 3) % 3;
+  m = std::ldexp(m, rest);
+  double root = 1;
+  for (int step = 0; step < 7; ++step) root -= (root * root * root - m) / (3 * root * root);
+  root = std::ldexp(root, (exponent - rest) / 3);
+  return x < 0 ? -root : root;
+}

@@ -22,7 +22,6 @@ constexpr int kMostAtoms = 100000;
 
 bool cap_active = false;  // a run's allocations above 64 MiB fail, as when memory is short
 
-
 long Lines(const std::ostringstream& text) { return std::ranges::count(text.str(), '\n'); }
 
 // Rows are the atoms; every pair stands in both its atoms' rows with one kind.
@@ -55,7 +54,10 @@ void Grow(const std::string& incfg, const std::string& parameters) {
   if (FNC::natoms > kMostAtoms || FNC::nentries > kMostAtoms) return;
   SimpleCfg grown;
   FNC fnc;
-  grown.ArrangeNeighbours(fnc, centres, -20240601);
+  // Both placements; a minimum distance where few neighbours keep it cheap.
+  const bool uniform = parameters.size() % 2 == 0;
+  const double gap = FNC::nentries < 2000 && parameters.size() % 3 == 0 ? 0.3 : 0;
+  grown.ArrangeNeighbours(fnc, centres, {-20240601, uniform, gap, "s.incfg"});
   std::ostringstream cfg, constraints;
   grown.save(cfg, "FNC configuration", "s.cfg");
   FUZZ_REQUIRE(Lines(cfg) == 18 + 4L * SimpleCfg::ntypes + SimpleCfg::natoms);

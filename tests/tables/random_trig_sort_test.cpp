@@ -1,5 +1,5 @@
-// The generator, the portable sine and cosine and the gap sort against
-// independent references: published values, long double sine and cosine,
+// The generator, the portable sine, cosine and cube root and the gap sort
+// against independent references: published values, long double functions,
 // and the gap sort written out from its description.
 #include <gtest/gtest.h>
 
@@ -55,6 +55,18 @@ TEST(PortableSinCos, NaNBeyondItsRange) {
     PortableSinCos(x, sine, cosine);
     EXPECT_TRUE(std::isnan(sine) && std::isnan(cosine)) << x;
   }
+}
+
+TEST(PortableCbrt, WithinOneUlpEverywhere) {
+  std::mt19937_64 random(6);
+  for (int i = 0; i < 200000; ++i) {
+    double x =
+        std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 2000) - 1100);
+    if (i % 2) x = -x;
+    ASSERT_LE(Ulps(PortableCbrt(x), std::cbrt(static_cast<long double>(x))), 1.0) << x;
+  }
+  for (const double x : {0.0, -0.0, 0x1p-1074, 1.0, 8.0, -27.0, 0x1p1023})
+    EXPECT_LE(Ulps(PortableCbrt(x), std::cbrt(static_cast<long double>(x))), 1.0) << x;
 }
 
 // The gap sort as described: gaps n*0.78, *0.78, ... truncated, one pass
