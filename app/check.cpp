@@ -18,6 +18,7 @@
 #include "cfg/xyz_file.hpp"
 #include "fnc/fnc_file.hpp"
 #include "io/console.hpp"
+#include "io/output_file.hpp"
 
 namespace {
 
@@ -46,11 +47,11 @@ double Distance(const double* a, const double* b, double box) {
 int RunCheck(const CheckRequest& request) {
   SimpleCfg::ResetLayout();
   std::ifstream in;
-  OpenOn(in, request.cfg, std::ios::in);
+  OpenTwiceReadable(in, request.cfg);
   SimpleCfg::GetParams_cfg(in, request.cfg);
   in.close();
   SimpleCfg config;
-  OpenOn(in, request.cfg, std::ios::in);
+  OpenTwiceReadable(in, request.cfg);
   config.load(in, request.cfg);
   in.close();
   OpenOn(in, request.fnc, std::ios::in);
@@ -167,13 +168,15 @@ int RunCheck(const CheckRequest& request) {
 
   if (!request.xyz.empty()) {
     std::ofstream out;
-    OpenOn(out, request.xyz, std::ios::out | std::ios::trunc);
+    OpenOutput(out, request.xyz);
     WriteExtendedXyz(out, config, request.xyz);
+    PlaceOutput(out, "", request.xyz);
   }
   if (!request.plot.empty()) {
     std::ofstream out;
-    OpenOn(out, request.plot, std::ios::out | std::ios::trunc);
+    OpenOutput(out, request.plot);
     WritePlot(out, stats, request.plot);
+    PlaceOutput(out, "", request.plot);
   }
   return failures == 0 ? 0 : 1;
 }

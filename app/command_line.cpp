@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -130,6 +131,23 @@ void Summary(const RunFiles& files, bool configuration) {
             << " constraint entries\n";
 }
 
+// An output that is the same file as an input or an earlier output (a link
+// to it, or the same name) would destroy it: refused before anything is read.
+void RefuseSameFiles(const std::vector<std::string>& inputs,
+                     const std::vector<std::string>& outputs) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = 0; j < inputs.size() + i; ++j) {
+      const bool input = j < inputs.size();
+      const std::string& other = input ? inputs[j] : outputs[j - inputs.size()];
+      std::error_code error;
+      if (!std::filesystem::equivalent(outputs[i], other, error)) continue;
+      std::string message(outputs[i]);
+      message.append(": the same file as the ").append(input ? "input " : "output ").append(other);
+      throw RunFailure(message.append("; nothing is written"));
+    }
+  }
+}
+
 int Run(const Command& command, const Arguments& arguments) {
   const auto option = [&](const char* name) {
     const auto found = arguments.options.find(name);
@@ -138,12 +156,19 @@ int Run(const Command& command, const Arguments& arguments) {
   SetVoice(option("--strict") ? Voice::kStrictCommandLine : Voice::kCommandLine);
   try {
     if (command.name == std::string("check")) {
-      return RunCheck({arguments.operands[0], arguments.operands[1], option("--xyz").value_or(""),
-                       option("--plot").value_or("")});
+      const CheckRequest request{arguments.operands[0], arguments.operands[1],
+                                 option("--xyz").value_or(""), option("--plot").value_or("")};
+      std::vector<std::string> outputs;
+      for (const std::string& output : {request.xyz, request.plot}) {
+        if (!output.empty()) outputs.push_back(output);
+      }
+      RefuseSameFiles({request.cfg, request.fnc}, outputs);
+      return RunCheck(request);
     }
     const RunFiles files(arguments.operands[0]);
     RunObjects run;
     if (command.name == std::string("grow")) {
+      RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc});
       ShellPlacement how;
       if (const auto text = option("--seed")) how.seed = -*Seed(*text);
       if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
@@ -151,6 +176,7 @@ int Run(const Command& command, const Arguments& arguments) {
       GrowShells(files, run, how);
       Summary(files, true);
     } else {
+      RefuseSameFiles({files.dat}, {files.fnc});
       ExpandPairs(files, run);
       Summary(files, false);
     }

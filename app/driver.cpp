@@ -6,6 +6,7 @@
 #include <string>
 
 #include "io/console.hpp"
+#include "io/output_file.hpp"
 
 namespace {
 
@@ -82,11 +83,11 @@ std::string AskStem() {
 
 void GrowShells(const RunFiles& files, RunObjects& run, ShellPlacement how) {
   std::ifstream in;
-  OpenOn(in, files.incfg, std::ios::in);
+  OpenTwiceReadable(in, files.incfg);
   SimpleCfg::GetParams_cfg(in, files.incfg);
   in.close();
   run.input = std::make_unique<SimpleCfg>();
-  OpenOn(in, files.incfg, std::ios::in);
+  OpenTwiceReadable(in, files.incfg);
   run.input->load(in, files.incfg);
   in.close();
   OpenOn(in, files.dat, std::ios::in);
@@ -95,16 +96,17 @@ void GrowShells(const RunFiles& files, RunObjects& run, ShellPlacement how) {
   run.output = std::make_unique<SimpleCfg>();
   run.constraints = std::make_unique<FNC>();
   how.centres = files.incfg;
+  how.parameters = files.dat;
   run.output->ArrangeNeighbours(*run.constraints, *run.input, how);
   // One stream for both files: the precision the configuration leaves on it
   // is the one the windows of the constraints are written with.
   std::ofstream out;
-  OpenOn(out, files.cfg, std::ios::out | std::ios::trunc);
+  OpenOutput(out, files.cfg);
   run.output->save(out, "FNC configuration", files.cfg);
-  out.close();
-  OpenOn(out, files.fnc, std::ios::out | std::ios::trunc);
+  PlaceOutput(out, "SimpleCfg::save", files.cfg);
+  OpenOutput(out, files.fnc);
   run.constraints->rawsave(out, files.fnc);
-  out.close();
+  PlaceOutput(out, "FNC::rawsave", files.fnc);
 }
 
 void ExpandPairs(const RunFiles& files, RunObjects& run) {
@@ -118,9 +120,9 @@ void ExpandPairs(const RunFiles& files, RunObjects& run) {
   run.constraints = std::make_unique<FNC>();
   run.constraints->ExpandPatterns();
   std::ofstream out;
-  OpenOn(out, files.fnc, std::ios::out | std::ios::trunc);
+  OpenOutput(out, files.fnc);
   run.constraints->rawsave(out, files.fnc);
-  out.close();
+  PlaceOutput(out, "FNC::rawsave", files.fnc);
 }
 
 int RunFncprep() {

@@ -43,6 +43,9 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
       double length = 0;
       if (!scan.ReadReal(length, "the box length")) return;
       if (!(length > 0) || !std::isfinite(length)) return scan.Reject("a positive box length");
+      // Coordinates are written in box units: a subnormal box would make them infinite.
+      if (!std::isnormal(length))
+        return scan.Reject("a box length of at least 2.2250738585072014e-308");
       boxlength = length;
       scan.SkipLines(4);
       ni.clear();

@@ -15,6 +15,7 @@ std::vector<double> SimpleCfg::rinner;
 std::vector<double> SimpleCfg::router;
 
 void SimpleCfg::ResetLayout() {
+  ResetMemoryClaims();
   natoms = 0;
   ntypes = 0;
   ni.clear();

@@ -14,14 +14,15 @@ class FNC;
 
 // How the neighbours are placed: the random numbers' seed (from the
 // calendar clock without one); r, theta and phi drawn uniformly, or points
-// uniform in the shell's volume; and a distance within which a neighbour
-// may come to no atom (0: none), with the file of the central atoms for
-// the messages.
+// uniform in the shell's volume; a distance within which a neighbour may
+// come to no atom (0: none); and, for messages, the files of the central
+// atoms and of the shell parameters.
 struct ShellPlacement {
   std::optional<std::int32_t> seed;
   bool uniform = false;
   double min_distance = 0;
   std::string centres;
+  std::string parameters;
 };
 
 class SimpleCfg {
@@ -43,7 +44,7 @@ class SimpleCfg {
   static std::vector<double> router;
 
   // Marks the layout absent and the counts and shell parameters zero, as at
-  // the start of a run.
+  // the start of a run; the run's memory claims start again.
   static void ResetLayout();
   static bool HasLayout() { return !typestart.empty(); }
 

@@ -162,6 +162,9 @@ void BuildPatterns() {
     if (FNC::patfirst.back() + room > std::numeric_limits<int>::max()) TooManyEntries();
     FNC::patfirst.push_back(FNC::patfirst.back() + static_cast<int>(room));
   }
+  // Per atom its entry count, coverage, row and row start; the slots hold
+  // no more than the pair list itself.
+  ClaimMemory(16.0 * FNC::natoms, FNC::pairlist);
   const auto slots = static_cast<std::size_t>(FNC::patfirst.back());
   FNC::patcentral.assign(slots, 0);
   FNC::patoffset.assign(slots, 0);
@@ -291,6 +294,7 @@ void CountEntries() {
     total += FNC::patcount[row];
   });
   if (total > std::numeric_limits<int>::max()) TooManyEntries();
+  ClaimMemory(8.0 * static_cast<double>(total), FNC::pairlist);  // neighbour and kind of each entry
   FNC::nentries = static_cast<int>(total);
 }
 

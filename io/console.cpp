@@ -2,15 +2,20 @@
 // messages.
 #include "io/console.hpp"
 
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "io/number_format.hpp"
 #include "io/text_reader.hpp"
 
 namespace {
 
 Voice g_voice = Voice::kDialogue;
+double g_claimed = 0;  // bytes claimed by the run so far
 
 }  // namespace
 
@@ -40,7 +45,22 @@ void RefuseFolder(const std::string& name) {
   if (std::filesystem::is_directory(name)) throw RunFailure(name + ": " + std::strerror(EISDIR));
 }
 
+void OpenTwiceReadable(std::ifstream& stream, const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(name, error);
+  if (!fs::exists(status) || fs::is_regular_file(status) || fs::is_directory(status)) {
+    return OpenOn(stream, name, std::ios::in);
+  }
+  if (stream.is_open()) stream.close();
+  stream.clear(std::ios::failbit);
+  if (!InDialogue()) throw RunFailure(name + ": not a regular file, and it must be read twice");
+}
+
 void SetUpConsole() {
+  // A write cut by a file-size limit then fails as any other failed write,
+  // instead of the signal ending the run without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::cerr.setf(std::ios::unitbuf);
   std::cin.tie(&std::cout);
   std::cerr.tie(&std::cout);
@@ -79,7 +99,10 @@ void WarningNotice(std::string_view name, std::string_view reason) {
 void CheckWriteOutcome(std::string_view name, std::ostream& stream, const std::string& file) {
   stream.flush();
   if (!stream.fail()) return;
-  const int error = errno;
+  WriteFailed(name, file, errno);
+}
+
+void WriteFailed(std::string_view name, const std::string& file, int error) {
   Stop(file + ": writing failed" + (error != 0 ? std::string(": ") + std::strerror(error) : ""),
        [name] {
          Say("****WARNING****");
@@ -88,3 +111,23 @@ void CheckWriteOutcome(std::string_view name, std::ostream& stream, const std::s
          Say("Cannot run this way, exiting...!");
        });
 }
+
+void ClaimMemory(double bytes, const std::string& file) {
+  g_claimed += bytes;
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page = sysconf(_SC_PAGESIZE);
+  const double memory = static_cast<double>(pages) * static_cast<double>(page);
+  if (pages <= 0 || page <= 0 || g_claimed <= memory) return;
+  char needed[kNumberRoom];
+  *FormatGeneral(needed, g_claimed / 1e9, 3) = '\0';
+  char held[kNumberRoom];
+  *FormatGeneral(held, memory / 1e9, 3) = '\0';
+  std::string message(file);
+  message.append(": the counts ask for about ")
+      .append(needed)
+      .append(" GB of memory, more than the ");
+  message.append(held).append(" GB this machine has");
+  throw BeyondMemory(message);
+}
+
+void ResetMemoryClaims() { g_claimed = 0; }

@@ -6,12 +6,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class TextScanner;
 
@@ -37,7 +39,8 @@ class RunFailure : public std::runtime_error {
 [[noreturn]] void Stop(const std::string& message, const std::function<void()>& dialogue);
 
 // Standard error unit-buffered; standard input and standard error tied to
-// standard output, so pending output is visible before any read or error.
+// standard output, so pending output is visible before any read or error;
+// the file-size limit signal ignored, so that a write it cuts fails.
 void SetUpConsole();
 
 // One message line on standard output: the parts, a line feed and a flush.
@@ -81,6 +84,12 @@ void OpenOn(FileStream& stream, const std::string& name, std::ios::openmode mode
   if (!InDialogue()) throw RunFailure(name + ": " + std::strerror(errno != 0 ? errno : ENOENT));
 }
 
+// Opens a file that is read twice, as OpenOn does. Anything but a regular
+// file or a folder (a FIFO, a device) would not read the same the second
+// time, or would wait for ever for a writer: it is refused before it is
+// opened, as a file that cannot be opened.
+void OpenTwiceReadable(std::ifstream& stream, const std::string& name);
+
 // "****WARNING****", the name line, the reason chosen from the stream's flags,
 // "Cannot run this way, exiting...!", then the fatal stop.
 [[noreturn]] void WarningBlock(std::string_view name, const std::ios& stream);
@@ -98,15 +107,42 @@ void WarningNotice(std::string_view name, std::string_view reason);
 // reports that the file may be incomplete and stops the run.
 void CheckWriteOutcome(std::string_view name, std::ostream& stream, const std::string& file);
 
+// That report: in the dialogue the warning block of the writer `name`, on
+// the command line the file and the system's reason (`error`, 0 if none).
+[[noreturn]] void WriteFailed(std::string_view name, const std::string& file, int error);
+
+// A claim of memory beyond the machine's (see ClaimMemory), with its message
+// for the command line.
+class BeyondMemory : public std::bad_alloc {
+ public:
+  explicit BeyondMemory(std::string message) : message_(std::move(message)) {}
+  const std::string& message() const { return message_; }
+
+ private:
+  std::string message_;
+};
+
+// Claims `bytes` for arrays the run is about to fill, which the counts of the
+// file `file` ask for. Claims add up over a run (from ResetMemoryClaims on);
+// once they pass the machine's physical memory the claim fails as an
+// allocation does, by throwing BeyondMemory, before any of those pages is
+// touched, rather than the system ending the process when they are.
+void ClaimMemory(double bytes, const std::string& file);
+void ResetMemoryClaims();
+
 // Runs an operation; an allocation that fails ends the run with one line
 // naming the operation (the dialogue's fatal stop), never with an uncaught
 // exception.
 template <class Operation>
 decltype(auto) WithMemoryGuard(std::string_view name, Operation&& operation) {
+  std::string beyond;
   try {
     return operation();
+  } catch (const BeyondMemory& claim) {
+    beyond = claim.message();
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  Stop(std::string(name) + ": not enough memory", [name] { Say(name, " - not enough memory!"); });
+  Stop(beyond.empty() ? std::string(name) + ": not enough memory" : beyond,
+       [name] { Say(name, " - not enough memory!"); });
 }

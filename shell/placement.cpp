@@ -21,13 +21,18 @@ constexpr int kMostTries = 1000;
 // units and are kept wrapped into the box; distances take the minimum image.
 class CellGrid {
  public:
-  CellGrid(double reach, std::size_t atoms) : reach_(reach) {
+  // Room for `atoms` atoms, claimed for the counts of the file `file`.
+  CellGrid(double reach, std::size_t atoms, const std::string& file) : reach_(reach) {
     // Cells at least `reach` wide, no more of them than about twice the
     // atoms; fewer than three a side could not part near from far.
     const double fit = std::floor(1 / reach);
     cells_ = static_cast<int>(std::min(fit, std::cbrt(2.0 * static_cast<double>(atoms) + 1)));
     if (cells_ < 3) cells_ = 1;
-    head_.assign(static_cast<std::size_t>(cells_) * cells_ * cells_, -1);
+    const auto cells = static_cast<std::size_t>(cells_) * cells_ * cells_;
+    ClaimMemory(4.0 * static_cast<double>(cells) + 28.0 * static_cast<double>(atoms), file);
+    head_.assign(cells, -1);
+    next_.reserve(atoms);
+    xyz_.reserve(3 * atoms);
   }
 
   // Whether no atom lies closer than the reach to `p`.
@@ -129,12 +134,26 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
   const int central_start = typestart[ct];
   const std::size_t neighbour_entries = static_cast<std::size_t>(s) * n;
 
+  // Points uniform in the volume come from the cubes of the radii.
+  for (int t = 0; t < types && how.uniform; ++t) {
+    const double inner3 = rinner[t] * rinner[t] * rinner[t];
+    const double outer3 = router[t] * router[t] * router[t];
+    if (nneighbours[t] > 0 && !std::isfinite(outer3 - inner3)) {
+      Stop(how.parameters + ": the shell radii of type " + std::to_string(t + 1) +
+               " are too large for --uniform, which takes their cubes",
+           [] {});
+    }
+  }
+
   // With a minimum distance, every central atom is in the grid before the
   // first neighbour is placed; those already too close to one another are
   // the input's doing, and are only counted.
   std::unique_ptr<CellGrid> grid;
   if (how.min_distance > 0) {
-    grid = std::make_unique<CellGrid>(how.min_distance / box, static_cast<std::size_t>(natoms));
+    WithMemoryGuard("SimpleCfg::ArrangeNeighbours", [&] {
+      grid = std::make_unique<CellGrid>(how.min_distance / box, static_cast<std::size_t>(natoms),
+                                        how.parameters);
+    });
     int close = 0;
     for (int j = 0; j < n; ++j) {
       const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;

@@ -1,6 +1,8 @@
 // The mode-1 shell parameter file: how many central atoms, their type, and for
 // every type the neighbours per central atom and the shell radii. Everything
 // that knows this file's layout is here.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -8,6 +10,7 @@
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 #include "io/console.hpp"
+#include "io/number_format.hpp"
 #include "io/text_reader.hpp"
 
 namespace {
@@ -93,6 +96,24 @@ bool ReadShellParameters(TextScanner& in) {
   if (!ReadRadii(in, types, "the inner radius of type ", SimpleCfg::rinner)) return false;
   const int inner_line = in.line();
   if (!ReadRadii(in, types, "the outer radius of type ", SimpleCfg::router)) return false;
+  // Radii that would place neighbours at infinite coordinates.
+  const double box = SimpleCfg::boxlength;
+  for (int t = 0; t < types; ++t) {
+    const double inner = SimpleCfg::rinner[t];
+    const double outer = SimpleCfg::router[t];
+    if (counts[t] > 0 &&
+        !(std::isfinite(inner) && std::isfinite(outer) && std::isfinite(outer - inner) &&
+          std::isfinite(inner / box) && std::isfinite(outer / box))) {
+      char text[2 * kNumberRoom + 8];
+      char* end = FormatGeneral(text, inner, 6);
+      end = std::copy_n(" and ", 5, end);
+      *FormatGeneral(end, outer, 6) = '\0';
+      in.Reject("shell radii of type " + std::to_string(t + 1) +
+                    " whose difference and quotients by the box length are finite",
+                text);
+      return false;
+    }
+  }
 
   FNC::rmin.clear();
   FNC::rmax.clear();
@@ -111,6 +132,9 @@ bool ReadShellParameters(TextScanner& in) {
     SimpleCfg::ni.push_back(atoms);
     SimpleCfg::typestart.push_back(SimpleCfg::typestart.back() + atoms);
   }
+  // The loaded central atoms, and per atom of the grown configuration its
+  // row count, coordinates, row and row start, and its entries.
+  ClaimMemory(24.0 * available + 36.0 * FNC::natoms + 8.0 * FNC::nentries, name);
   FNC::ncoord.assign(static_cast<std::size_t>(FNC::natoms), 1);
   return true;
 }
