@@ -15,7 +15,7 @@ out=${2:-$repo/build/examples}
 
 if [ ! -x "$bin" ]; then
   echo "run_all.sh: no fncprep at $bin; build it first:" >&2
-  echo "  cmake -S . -B build -G Ninja && cmake --build build" >&2
+  echo "  cmake -S . -B build && cmake --build build" >&2
   exit 2
 fi
 bin=$(cd "$(dirname "$bin")" && pwd)/$(basename "$bin")

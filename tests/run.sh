@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The test command: installs what the tests need, runs the suite in a release build, then under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for FUZZ_SECONDS (20)
-# seconds. FNCPREP_QUICK=1 stops after the release tests.
+# The test command: installs what the tests need; builds the program as the README's first command
+# does but with GoogleTest hidden and CMake's default generator, and runs the shipped examples;
+# runs the suite in a release build, then under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then each fuzz target for FUZZ_SECONDS (20) seconds. FNCPREP_QUICK=1 stops after the release tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 need=()
-for tool in cmake:cmake ninja:ninja-build g++:g++ faketime:faketime clang++:clang; do
+for tool in cmake:cmake make:make ninja:ninja-build g++:g++ faketime:faketime clang++:clang; do
   command -v "${tool%:*}" >/dev/null || need+=("${tool#*:}")
 done
 [ -d /usr/include/gtest ] || need+=(libgtest-dev libgmock-dev)
@@ -20,6 +21,13 @@ suite() {  # suite DIR CMAKE-OPTIONS...: builds the program and the tests in DIR
   cmake --build "$1"
   ctest --test-dir "$1" --output-on-failure -j2 | tee "$1/ctest-summary.log"
 }
+
+echo "== The program alone: GoogleTest hidden, default generator, then the shipped examples"
+rm -rf build-plain
+cmake -S . -B build-plain -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON | grep -E "generator|fncprep" || true
+grep -E "^CMAKE_GENERATOR:" build-plain/CMakeCache.txt
+cmake --build build-plain -j2 >/dev/null
+bash examples/run_all.sh build-plain/fncprep build-plain/examples
 
 echo "== Release build and tests"
 suite build-test -DCMAKE_BUILD_TYPE=Release
