@@ -133,9 +133,9 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
 }
 
 void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::string& name) {
+  errno = 0;
   stream.close();
   if (g_temporary[0] == '\0') return;
-  errno = 0;
   const bool placed = !stream.fail() && std::rename(g_temporary, g_target.c_str()) == 0;
   const int error = errno;
   if (!placed) RemoveTemporary();
