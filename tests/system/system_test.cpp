@@ -2,6 +2,7 @@
 // mode 1 against the shell placement (numbering, windows, every coordinate from the seed), mode 2
 // against a liquid stored element by element. Golden cases pin the headers.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -34,8 +35,14 @@ std::string ReadFile(const fs::path& path) {
 // with `check`, then checks the grown configuration `check`.cfg. Both must succeed.
 fs::path RunProgram(const std::vector<std::pair<std::string, std::string>>& files,
                     const std::string& args, const std::string& check = "") {
+  // A folder of this process's own, so that suites running at once do not meet.
+  static const struct Scratch {
+    std::string root = testing::TempDir() + "fncprep-XXXXXX";
+    Scratch() { EXPECT_NE(mkdtemp(root.data()), nullptr); }
+    ~Scratch() { fs::remove_all(root); }
+  } scratch;
   const fs::path dir =
-      fs::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
+      fs::path(scratch.root) / testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::create_directories(dir);
   for (const auto& [name, text] : files) std::ofstream(dir / name) << text;
   for (const std::string& command :
