@@ -1,20 +1,18 @@
 // The constraint set's class-wide members, constructor and destructor.
 #include "fnc/fnc.hpp"
 
+#include <algorithm>
 #include <numeric>
 
 #include "cfg/simple_cfg.hpp"
 #include "io/console.hpp"
 
-int FNC::natoms = 0;
-int FNC::nconstraints = 0;
-int FNC::nentries = 0;
+// Every class-wide member starts at zero or empty, where ResetClassWide
+// returns it.
+int FNC::natoms, FNC::nconstraints, FNC::nentries;
 std::vector<int> FNC::ncoord;
-std::vector<double> FNC::rmin;
-std::vector<double> FNC::rmax;
-int FNC::nmoltypes = 0;
-int FNC::maxmolsize = 0;
-int FNC::npairs = 0;
+std::vector<double> FNC::rmin, FNC::rmax;
+int FNC::nmoltypes, FNC::maxmolsize, FNC::npairs;
 std::vector<int> FNC::nmol, FNC::molsize, FNC::molpairs;
 std::vector<int> FNC::pairtype, FNC::typeuses, FNC::pairfirst, FNC::pairsecond;
 std::string FNC::pairlist;
@@ -27,23 +25,20 @@ std::vector<std::vector<int>> FNC::patneighbour, FNC::patconstrainttype;
 std::vector<std::vector<std::int64_t>> FNC::patneighbouroffset;
 std::vector<int> FNC::covered;
 
+namespace {
+
+template <class... Arrays>
+void ClearAll(Arrays&... arrays) {
+  (arrays.clear(), ...);
+}
+
+}  // namespace
+
 void FNC::ResetClassWide() {
-  natoms = nconstraints = nentries = 0;
-  nmoltypes = maxmolsize = npairs = 0;
-  pairlist.clear();
-  for (auto* array :
-       {&ncoord, &nmol, &molsize, &molpairs, &pairtype, &typeuses, &pairfirst, &pairsecond,
-        &pairline, &patfirst, &patcentral, &patcount, &patsize, &patline, &covered}) {
-    array->clear();
-  }
-  firstoffset.clear();
-  secondoffset.clear();
-  patoffset.clear();
-  rmin.clear();
-  rmax.clear();
-  patneighbour.clear();
-  patneighbouroffset.clear();
-  patconstrainttype.clear();
+  natoms = nconstraints = nentries = nmoltypes = maxmolsize = npairs = 0;
+  ClearAll(pairlist, ncoord, rmin, rmax, nmol, molsize, molpairs, pairtype, typeuses, pairfirst,
+           pairsecond, pairline, firstoffset, secondoffset, patfirst, patcentral, patcount, patsize,
+           patline, patoffset, patneighbour, patneighbouroffset, patconstrainttype, covered);
 }
 
 FNC::FNC() {
@@ -56,22 +51,21 @@ FNC::FNC() {
   }
   Tell("FNC object is created");
   WithMemoryGuard("FNC constructor", [this] {
-    const std::size_t rows = natoms > 0 ? static_cast<std::size_t>(natoms) : 0;
-    const std::size_t entries = nentries > 0 ? static_cast<std::size_t>(nentries) : 0;
-    const int types = SimpleCfg::ntypes > 0 ? SimpleCfg::ntypes : 0;
+    const auto rows = static_cast<std::size_t>(std::max(natoms, 0));
+    const auto entries = static_cast<std::size_t>(std::max(nentries, 0));
+    const auto types = static_cast<std::size_t>(std::max(SimpleCfg::ntypes, 0));
     centralindex.resize(rows);
     std::iota(centralindex.begin(), centralindex.end(), 0);
     liststart.assign(rows, 1);
     neighbours.assign(entries, 1);
     constrainttype.assign(entries, 1);
-    rowstart.assign(static_cast<std::size_t>(types) + 1, 0);
+    rowstart.assign(types + 1, 0);
   });
 }
 
 FNC::~FNC() {
-  rmin.clear();
-  rmin.shrink_to_fit();
-  rmax.clear();
-  rmax.shrink_to_fit();
+  // The windows go with the set.
+  rmin = std::vector<double>();
+  rmax = std::vector<double>();
   Tell("FNC destructor");
 }

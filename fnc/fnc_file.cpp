@@ -70,12 +70,13 @@ class Lines {
     return line;
   }
 
-  // Appends the `count` numbers of the next line to `out`: each in a field
-  // `width` columns wide, or, where a value was wider than its field and ran
-  // into the one before, parted by blanks.
+  // Appends the `count` numbers of the next line to `out`: parted by blanks,
+  // or, on the lines of row `row`, each in a field `width` columns wide, or,
+  // where a value was wider than its field and ran into the one before,
+  // parted by blanks.
   template <class Number>
-  void Numbers(std::size_t count, std::size_t width, const char* what, int row,
-               std::vector<Number>& out) {
+  void Numbers(std::size_t count, const char* what, std::vector<Number>& out,
+               std::size_t width = 0, int row = 0) {
     const std::string_view line = Next(what, row);
     const bool fixed = width > 0 && line.size() == count * width;
     std::size_t p = 0;
@@ -95,7 +96,7 @@ class Lines {
   template <class Number>
   Number One(const char* what) {
     std::vector<Number> value;
-    Numbers(1, 0, what, 0, value);
+    Numbers(1, what, value);
     if (value[0] < 0) Wrong(what, 0, std::to_string(value[0]));
     return value[0];
   }
@@ -123,23 +124,23 @@ ConstraintFile ReadConstraintFile(std::istream& in, const std::string& name) {
   ConstraintFile file;
   for (int i = 0; i < 3; ++i) lines.Next("the heading of a constraint file");
   const auto kinds = static_cast<std::size_t>(lines.One<int>("the number of kinds"));
-  lines.Numbers(kinds, 0, "the lower bound of each kind", 0, file.rmin);
-  lines.Numbers(kinds, 0, "the upper bound of each kind", 0, file.rmax);
+  lines.Numbers(kinds, "the lower bound of each kind", file.rmin);
+  lines.Numbers(kinds, "the upper bound of each kind", file.rmax);
   lines.Next("a blank line");
   const int atoms = lines.One<int>("the number of atoms");
   lines.Next("a blank line");
   std::vector<int> head;
   for (int row = 1; row <= atoms; ++row) {
     head.clear();
-    lines.Numbers(2, 10, "the atom and the number of its neighbours", row, head);
+    lines.Numbers(2, "the atom and the number of its neighbours", head, 10, row);
     if (head[1] < 0) {
       throw RunFailure(name + ": row " + std::to_string(row) +
                        " has a negative number of neighbours");
     }
     file.atom.push_back(head[0]);
     file.count.push_back(head[1]);
-    lines.Numbers(static_cast<std::size_t>(head[1]), 10, "the neighbours", row, file.neighbour);
-    lines.Numbers(static_cast<std::size_t>(head[1]), 4, "the kinds", row, file.kind);
+    lines.Numbers(static_cast<std::size_t>(head[1]), "the neighbours", file.neighbour, 10, row);
+    lines.Numbers(static_cast<std::size_t>(head[1]), "the kinds", file.kind, 4, row);
   }
   // Stored 0-based, as the program holds them.
   for (int& atom : file.atom) --atom;

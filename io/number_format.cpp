@@ -37,6 +37,7 @@ constexpr std::uint64_t kPowersOfTen[] = {1,
                                           1000000000000000000,
                                           10000000000000000000U};
 constexpr int kMostDecimals = 15;
+constexpr std::uint64_t kLow52Bits = (std::uint64_t{1} << 52) - 1;
 constexpr char kBlanks[] = "                ";
 
 // The four digits of every number below 10^4, leading zeros included.
@@ -60,18 +61,16 @@ constexpr DigitQuads kQuads = MakeDigitQuads();
 // The eight digits of `value` (below 10^8) as characters in one word, the
 // first in the lowest byte, which is first in memory.
 std::uint64_t EightDigits(std::uint32_t value) {
-  std::uint32_t high = 0;
-  std::uint32_t low = 0;
-  std::memcpy(&high, kQuads.digits[value / 10000], 4);
-  std::memcpy(&low, kQuads.digits[value % 10000], 4);
+  const auto high = std::bit_cast<std::uint32_t>(kQuads.digits[value / 10000]);
+  const auto low = std::bit_cast<std::uint32_t>(kQuads.digits[value % 10000]);
   return high | std::uint64_t{low} << 32;
 }
 
-// Decimal digits of `value` (1 for 0): the bit length gives the count or one
-// less.
+// Decimal digits of `value` (1 for 0); values stay below 10^19.
 int CountDigits(std::uint64_t value) {
-  const int guess = static_cast<int>(std::bit_width(value | 1) * 1233) >> 12;
-  return guess + ((value | 1) >= kPowersOfTen[guess] ? 1 : 0);
+  int digits = 1;
+  while (value >= kPowersOfTen[digits]) ++digits;
+  return digits;
 }
 
 // Writes the last `count` digits of `value` ending at `end`.
@@ -81,7 +80,7 @@ void PutDigits(char* end, std::uint64_t value, int count) {
     *--end = static_cast<char>('0' + value / 10 % 10);
     value /= 100;
   }
-  if (count > 0) *--end = static_cast<char>('0' + value % 10);
+  if (count > 0) *--end = static_cast<char>('0' + value);
 }
 
 // Blanks before a text of `length` in a field of `width`; returns where the
@@ -113,23 +112,17 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
     std::memcpy(out, text, static_cast<std::size_t>(length));
     return out + length;
   }
-  // magnitude = whole + mantissa / 2^shift exactly; the fraction times
+  // magnitude = whole + mantissa / 2^(53 + rest) exactly; the fraction times
   // 10^decimals is rounded half to even, as printf rounds the exact value.
   auto whole = static_cast<std::uint64_t>(magnitude);
-  const double fraction = magnitude - static_cast<double>(whole);
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &fraction, sizeof bits);
-  const int biased = static_cast<int>(bits >> 52);
-  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-  int shift = 1074;
-  if (biased != 0) {
-    mantissa |= std::uint64_t{1} << 52;
-    shift = 1075 - biased;
-  }
+  const auto bits = std::bit_cast<std::uint64_t>(magnitude - static_cast<double>(whole));
+  const std::uint64_t mantissa = (bits & kLow52Bits) | std::uint64_t{1} << 52;
+  const int rest = 1022 - static_cast<int>(bits >> 52);
   const std::uint64_t unit = kPowersOfTen[decimals];
   std::uint64_t part = 0;
-  // Beyond this shift the scaled fraction (below 2^103) rounds to 0.
-  if (shift < 110) {
+  // From a rest of 64 on (a fraction below 2^-64, or 0) nothing is left of
+  // the scaled fraction, which is below 2^103.
+  if (rest < 64) {
     // Twice the scaled fraction, truncated: its last bit is the half, and
     // `sticky` tells whether anything lies below it. The low 52 bits, always
     // below the half, are looked at once, so the rest takes 64-bit shifts.
@@ -137,10 +130,9 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
     // every other value.
     const Wide scaled = static_cast<Wide>(mantissa) * unit;
     const auto top = static_cast<std::uint64_t>(scaled >> 52);
-    const int rest = shift - 53;
     const std::uint64_t twice = top >> rest;
     const std::uint64_t below =
-        (static_cast<std::uint64_t>(scaled) & ((std::uint64_t{1} << 52) - 1)) |
+        (static_cast<std::uint64_t>(scaled) & kLow52Bits) |
         (top & ((std::uint64_t{1} << rest) - 1));
     const std::uint64_t sticky = below != 0 ? 1 : 0;
     part = (twice >> 1) + (twice & (sticky | (twice >> 1)) & 1);
@@ -155,11 +147,7 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   const int digits = CountDigits(whole);
   out = Pad(out, negative + digits + 1 + decimals, width);
   if (negative) *out++ = '-';
-  if (whole < 10) {
-    *out = static_cast<char>('0' + whole);
-  } else {
-    PutDigits(out + digits, whole, digits);
-  }
+  PutDigits(out + digits, whole, digits);
   out += digits;
   // The point, then the digits of the part, composed in words and stored
   // whole: the room beyond the end is scratch.

@@ -59,13 +59,18 @@ class TextWriter {
   TextWriter& operator<<(TextWriter& (*manipulator)(TextWriter&)) { return manipulator(*this); }
 
  private:
+  // Every item the program writes, field included, is far shorter than the
+  // block.
+  static constexpr std::size_t kBlockSize = 1 << 18;
+
   // Room for `length` more characters and the field width; returns where
   // they go.
   char* Room(std::size_t length) {
-    if (size_ - used_ < length + width_) MakeRoom(length + width_);
+    if (kBlockSize - used_ < length + width_) Flush();
     return block_.get() + used_;
   }
-  void MakeRoom(std::size_t length);
+  // Hands the block's content to the stream.
+  void Flush();
   // The item has been written up to `end`; the width is used up.
   TextWriter& Took(char* end) {
     used_ = static_cast<std::size_t>(end - block_.get());
@@ -75,7 +80,6 @@ class TextWriter {
 
   std::ostream& os_;
   std::unique_ptr<char[]> block_;
-  std::size_t size_;
   std::size_t used_ = 0;
   std::size_t width_ = 0;
   bool fixed_ = false;

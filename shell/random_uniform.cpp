@@ -1,6 +1,8 @@
 // The shuffled minimal-standard generator behind the random shell placement.
 #include "shell/random_uniform.hpp"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::int32_t kModulus = 2147483647;
@@ -8,7 +10,7 @@ constexpr std::int32_t kMultiplier = 16807;
 constexpr std::int32_t kQuotient = 127773;  // kModulus / kMultiplier
 constexpr std::int32_t kRemainder = 2836;   // kModulus % kMultiplier
 constexpr int kTableSize = 32;
-constexpr std::int32_t kDivisor = 1 + (kModulus - 1) / kTableSize;
+constexpr std::int32_t kDivisor = kModulus / kTableSize + 1;  // 2^26: an output's slot
 constexpr double kScale = 1.0 / kModulus;
 constexpr double kLargest = 1.0 - 1.2e-7;
 
@@ -29,10 +31,11 @@ double RandomUniform(std::int32_t& seed) {
     // Minus the seed, computed wide so that the most negative seed is safe;
     // a multiple of the modulus would stay 0 for ever and starts from 1.
     const std::int64_t start = -std::int64_t{seed} % kModulus;
-    seed = start < 1 ? 1 : static_cast<std::int32_t>(start);
-    for (int j = kTableSize + 7; j >= 0; --j) {
+    seed = static_cast<std::int32_t>(std::max(start, std::int64_t{1}));
+    for (int j = 0; j < 8; ++j) Step(seed);  // warm-up, discarded
+    for (int j = kTableSize - 1; j >= 0; --j) {
       Step(seed);
-      if (j < kTableSize) g_table[j] = seed;
+      g_table[j] = seed;
     }
     g_last = g_table[0];
   }
@@ -40,6 +43,5 @@ double RandomUniform(std::int32_t& seed) {
   const int j = g_last / kDivisor;
   g_last = g_table[j];
   g_table[j] = seed;
-  const double u = kScale * g_last;
-  return u > kLargest ? kLargest : u;
+  return std::min(kScale * g_last, kLargest);
 }

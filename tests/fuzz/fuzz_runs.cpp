@@ -1,7 +1,8 @@
 // Fuzz target: whole runs of both modes on fuzzed files end in a normal return or the program's own
 // stop, never in a crash, a sanitizer report or a hang; a finished run holds every pair in the rows
-// of both its atoms and writes files of the layout's length. Input: '1', the .incfg text, a byte
-// 0x01 and the shell parameters; or any other byte and the pair list of mode 2.
+// of both its atoms and writes files of the layout's length; and a run gives the same messages and
+// files whatever ran before it in the process. Input: '1', the .incfg text, a byte 0x01 and the
+// shell parameters; or any other byte and the pair list of mode 2.
 #include <algorithm>
 #include <cstdint>
 #include <iostream>
@@ -63,28 +64,30 @@ void Grow(const std::string& incfg, const std::string& parameters) {
   FUZZ_REQUIRE(Lines(cfg) == 18 + 4L * SimpleCfg::ntypes + SimpleCfg::natoms);
   constraints.precision(cfg.precision());  // the windows as a run writes them
   CheckAndWrite(fnc, constraints);
+  std::cout << cfg.str() << constraints.str();
 }
 
 void Expand(const std::string& pairs) {
   std::istringstream list(pairs);
   FNC::GetFNCParams2(list, "s.dat");
+  for (int k = 0; k < FNC::nconstraints; ++k)  // the uses of each kind
+    FUZZ_REQUIRE(FNC::typeuses[k] == std::ranges::count(FNC::pairtype, k + 1));
   if (FNC::natoms > kMostAtoms) return;
   FNC::AssemblePatterns();
   FNC fnc;
   fnc.ExpandPatterns();
   std::ostringstream out;
   CheckAndWrite(fnc, out);
+  std::cout << out.str();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+// What a run shows: its messages, its failure and the files it writes.
+std::string Run(const std::string& text) {
   const auto split = text.find('\x01');
   // A silent console; the command line's voice, whose stop unwinds back here.
-  std::ostringstream sink;
-  std::streambuf* const out = std::cout.rdbuf(sink.rdbuf());
-  std::streambuf* const err = std::cerr.rdbuf(sink.rdbuf());
+  std::ostringstream shown;
+  std::streambuf* const out = std::cout.rdbuf(shown.rdbuf());
+  std::streambuf* const err = std::cerr.rdbuf(shown.rdbuf());
   SetVoice(Voice::kCommandLine);
   SimpleCfg::ResetLayout();
   FNC::ResetClassWide();
@@ -95,11 +98,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (split != std::string::npos) {
       Grow(text.substr(1, split - 1), text.substr(split + 1));
     }
-  } catch (const RunFailure&) {
+  } catch (const RunFailure& failure) {
+    shown << failure.what();
   }
   cap_active = false;
   std::cout.rdbuf(out);
   std::cerr.rdbuf(err);
+  return shown.str();
+}
+
+// A pair list of two molecule types, two kinds and a free atom, whose run
+// leaves the counts and arrays of mode 2 filled.
+const std::string kPairListRun = "2\n6\n2\n1 1\n2 3\n1 2\n1 1 2\n1 2 3 4\n2 3 4\n3 4 6 7\n2\n4 5 7 8\n";
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string shown = Run(text);
+  Run(kPairListRun);
+  FUZZ_REQUIRE(Run(text) == shown);
   return 0;
 }
 

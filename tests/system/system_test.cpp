@@ -2,6 +2,7 @@
 // mode 1 against the shell placement (numbering, windows, every coordinate from the seed), mode 2
 // against a liquid stored element by element. Golden cases pin the headers.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <set>
 
 #include "shell/portable_trig.hpp"
+#include "shell/random_uniform.hpp"
 
 namespace {
 
@@ -33,8 +35,14 @@ std::string ReadFile(const fs::path& path) {
 // with `check`, then checks the grown configuration `check`.cfg. Both must succeed.
 fs::path RunProgram(const std::vector<std::pair<std::string, std::string>>& files,
                     const std::string& args, const std::string& check = "") {
+  // A folder of this process's own, so that suites running at once do not meet.
+  static const struct Scratch {
+    std::string root = testing::TempDir() + "fncprep-XXXXXX";
+    Scratch() { EXPECT_NE(mkdtemp(root.data()), nullptr); }
+    ~Scratch() { fs::remove_all(root); }
+  } scratch;
   const fs::path dir =
-      fs::path(testing::TempDir()) / testing::UnitTest::GetInstance()->current_test_info()->name();
+      fs::path(scratch.root) / testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::create_directories(dir);
   for (const auto& [name, text] : files) std::ofstream(dir / name) << text;
   for (const std::string& command :
@@ -102,6 +110,31 @@ class Uniform {
   std::int64_t table_[32] = {};
   std::int64_t last_ = 0;
 };
+
+// The generator against the model, from seeds whose state after the warm-up
+// (the first to pick a slot, and an output later) lies on either side of every
+// slot boundary or near the largest outputs, which are clamped; and from random seeds.
+TEST(GeneratorModel, SlotBoundariesAndLargestOutputs) {
+  const auto seed_reaching = [](std::int64_t state, int steps) {  // the steps taken backwards
+    for (int i = 0; i < steps; ++i) state = state * 1407677000 % 2147483647;  // times 1 / 16807
+    return static_cast<std::int32_t>(-state);
+  };
+  // First the process's first call, whose positive seed starts as 1 does; later a
+  // seed of 0, and a sequence that passes through the state 1.
+  std::vector<std::int32_t> seeds = {5, -1, INT32_MIN, -2147483647, 0, seed_reaching(1, 41)};
+  for (std::int64_t k = 1; k < 32; ++k)
+    seeds.insert(seeds.end(), {seed_reaching((k << 26) - 1, 40), seed_reaching(k << 26, 40)});
+  for (int below = 1; below < 300; below += 37)
+    seeds.push_back(seed_reaching(2147483647 - below, 40));
+  std::mt19937 random(8);
+  for (int i = 0; i < 100; ++i) seeds.push_back(-static_cast<std::int32_t>(random() >> 1));
+  for (const std::int32_t start : seeds) {
+    Uniform model;
+    std::int32_t seed = start, model_seed = start;
+    for (int draw = 0; draw < 1000; ++draw)
+      ASSERT_EQ(RandomUniform(seed), model.Next(model_seed)) << start << ", draw " << draw;
+  }
+}
 
 struct Shells {
   int n;        // central atoms asked for

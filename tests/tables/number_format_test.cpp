@@ -1,6 +1,7 @@
 // Number formatting against printf, which defines the files' layouts: fixed
-// notation with 6 and 15 decimals, general notation with precisions 6 and
-// 15, and integers, right-aligned in the layouts' field widths.
+// notation with 6 and 15 decimals (and any other), general notation with
+// precisions 6 and 15, and integers, right-aligned in the layouts' field
+// widths and those around the fast path's limit.
 #include "io/number_format.hpp"
 
 #include <gtest/gtest.h>
@@ -29,13 +30,16 @@ TEST(NumberFormat, RealsLikePrintf) {
   }
   char out[kNumberRoom + 64];
   char text[512];
-  for (const double value : values) {
-    for (const double v : {value, -value}) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    for (const double v : {values[i], -values[i]}) {
       for (const int digits : {6, 15}) {
-        std::snprintf(text, sizeof text, "%10.*f", digits, v);
-        ASSERT_EQ(std::string(out, FormatFixed(out, v, digits, 10)), text);
         std::snprintf(text, sizeof text, "%7.*g", digits, v);
         ASSERT_EQ(std::string(out, FormatGeneral(out, v, digits, 7)), text);
+      }
+      // The layouts' decimals, and in turn every other the function takes.
+      for (const int digits : {6, 15, static_cast<int>(i % 18)}) {
+        std::snprintf(text, sizeof text, "%10.*f", digits, v);
+        ASSERT_EQ(std::string(out, FormatFixed(out, v, digits, 10)), text) << digits;
       }
     }
   }
@@ -43,13 +47,13 @@ TEST(NumberFormat, RealsLikePrintf) {
 
 TEST(NumberFormat, IntegersLikePrintf) {
   std::vector<long long> values = {0, 2147483647, -2147483648LL, INT64_MAX, INT64_MIN + 1};
-  for (long long power = 1; power <= 1000000000000LL; power *= 10) {
+  for (long long power = 1; power <= 1000000000000000000LL; power *= 10) {
     for (const long long d : {-1, 0, 1}) values.insert(values.end(), {power + d, -power - d});
   }
   char out[kNumberRoom + 64];
   char text[64];
   for (const long long value : values) {
-    for (const int width : {0, 4, 7, 10, 20}) {
+    for (const int width : {0, 4, 7, 9, 10, 16, 17, 20}) {
       std::snprintf(text, sizeof text, "%*lld", width, value);
       ASSERT_EQ(std::string(out, FormatInteger(out, value, width)), text);
     }

@@ -1,0 +1,18 @@
+This is a .fnc file created by FNC::rawsave 
+
+ No. of possible rmin-rmax pairs: 
+      2
+      1      2
+    1.2    2.2
+ 
+      3
+ 
+         1         1
+         2
+   1
+         2         1
+         1
+   1
+         3         0
+
+

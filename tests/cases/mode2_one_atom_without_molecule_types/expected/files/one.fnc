@@ -1,0 +1,12 @@
+This is a .fnc file created by FNC::rawsave 
+
+ No. of possible rmin-rmax pairs: 
+      0
+
+
+ 
+      1
+ 
+         1         0
+
+
