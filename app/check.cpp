@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/plot.hpp"
@@ -18,6 +18,7 @@
 #include "cfg/xyz_file.hpp"
 #include "fnc/fnc_file.hpp"
 #include "io/console.hpp"
+#include "io/number_format.hpp"
 #include "io/output_file.hpp"
 
 namespace {
@@ -25,9 +26,8 @@ namespace {
 constexpr int kViolationsShown = 10;
 
 std::string G(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+  char text[kNumberRoom];
+  return std::string(text, FormatGeneral(text, value, 6));
 }
 
 // Distance of atoms a and b (box units) in the file's length unit, under the
@@ -49,14 +49,11 @@ int RunCheck(const CheckRequest& request) {
   std::ifstream in;
   OpenTwiceReadable(in, request.cfg);
   SimpleCfg::GetParams_cfg(in, request.cfg);
-  in.close();
   SimpleCfg config;
   OpenTwiceReadable(in, request.cfg);
   config.load(in, request.cfg);
-  in.close();
   OpenOn(in, request.fnc, std::ios::in);
   const ConstraintFile fnc = ReadConstraintFile(in, request.fnc);
-  in.close();
 
   const double box = SimpleCfg::boxlength;
   const int atoms = config.size();
@@ -146,12 +143,21 @@ int RunCheck(const CheckRequest& request) {
       << "kind  window                     pairs     smallest         mean      largest  outside\n";
   for (int k = 0; k < kinds; ++k) {
     const KindDistances& s = stats[k];
-    char line[256];
-    std::snprintf(line, sizeof line, "%4d  %-22s %9lld %12.6g %12.6g %12.6g %8lld\n", k + 1,
-                  (G(s.window_min) + " .. " + G(s.window_max)).c_str(), s.pairs,
-                  s.pairs ? s.smallest : 0.0, s.pairs ? s.sum / static_cast<double>(s.pairs) : 0.0,
-                  s.pairs ? s.largest : 0.0, s.outside);
-    std::cout << line;
+    std::string window = G(s.window_min) + " .. " + G(s.window_max);
+    window.resize(std::max<std::size_t>(window.size(), 22), ' ');
+    window += ' ';
+    char numbers[5 * kNumberRoom];
+    char* end = FormatInteger(numbers, k + 1, 4);
+    end = std::copy_n("  ", 2, end);
+    end = std::copy(window.begin(), window.end(), end);
+    end = FormatInteger(end, s.pairs, 9);
+    for (const double value : {s.smallest, s.sum / static_cast<double>(s.pairs), s.largest}) {
+      *end++ = ' ';
+      end = FormatGeneral(end, s.pairs ? value : 0.0, 6, 12);
+    }
+    *end++ = ' ';
+    end = FormatInteger(end, s.outside, 8);
+    std::cout << std::string_view(numbers, end - numbers) << '\n';
     if (s.window_max > box / 2) {
       std::cout << "      cannot be judged: the window reaches beyond half the box (" << G(box / 2)
                 << "), where the nearest image of a pair need not be the constrained one\n";

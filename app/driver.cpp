@@ -85,14 +85,11 @@ void GrowShells(const RunFiles& files, RunObjects& run, ShellPlacement how) {
   std::ifstream in;
   OpenTwiceReadable(in, files.incfg);
   SimpleCfg::GetParams_cfg(in, files.incfg);
-  in.close();
   run.input = std::make_unique<SimpleCfg>();
   OpenTwiceReadable(in, files.incfg);
   run.input->load(in, files.incfg);
-  in.close();
   OpenOn(in, files.dat, std::ios::in);
   SimpleCfg::GetFNCParameters(in, files.dat);
-  in.close();
   run.output = std::make_unique<SimpleCfg>();
   run.constraints = std::make_unique<FNC>();
   how.centres = files.incfg;
@@ -114,7 +111,6 @@ void ExpandPairs(const RunFiles& files, RunObjects& run) {
   std::ifstream in;
   OpenOn(in, files.dat, std::ios::in);
   FNC::GetFNCParams2(in, files.dat);
-  in.close();
   FNC::AssemblePatterns();
   run.output = std::make_unique<SimpleCfg>();
   run.constraints = std::make_unique<FNC>();

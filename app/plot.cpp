@@ -2,9 +2,9 @@
 #include "app/plot.hpp"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "io/console.hpp"
+#include "io/number_format.hpp"
 
 bool KindDistances::Add(double distance) {
   ++pairs;
@@ -32,9 +32,8 @@ constexpr int kTop = 40;
 constexpr int kBars = 150;  // height of the tallest bar
 
 std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
+  char text[kNumberRoom];
+  return std::string(text, FormatGeneral(text, value, 6));
 }
 
 void Bar(std::ostream& out, double x, double width, long long count, long long most, int top,

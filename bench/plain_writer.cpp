@@ -53,7 +53,8 @@ class Cursor {
   }
   template <typename T>
   T Number() {
-    while (pos_ < data_.size() && (data_[pos_] == ' ' || data_[pos_] == '\n' || data_[pos_] == '\t'))
+    while (pos_ < data_.size() &&
+           (data_[pos_] == ' ' || data_[pos_] == '\n' || data_[pos_] == '\t'))
       ++pos_;
     T value{};
     const char* begin = data_.data() + pos_;
@@ -112,10 +113,12 @@ class CfgJob : public Job {
     os << " " << std::endl;
     os << " " << std::setw(10) << natoms_ << " molecules of all types" << std::endl;
     os << " " << std::setw(10) << ntypes_ << " types of molecules " << std::endl;
-    os << " " << std::setw(10) << 1 << " is the largest number of atoms in a molecule " << std::endl;
+    os << " " << std::setw(10) << 1 << " is the largest number of atoms in a molecule "
+       << std::endl;
     os << " " << std::setw(10) << 0 << " Euler angles are provided " << std::endl;
     os << " " << std::endl;
-    os << " " << std::setw(10) << "F" << " (box is cubic)\t" << std::endl;
+    os << " " << std::setw(10) << "F"
+       << " (box is cubic)\t" << std::endl;
     os << "            Defining vectors are: " << std::endl;
     os << std::setprecision(6);
     for (int row = 0; row < 3; ++row) {
@@ -125,8 +128,8 @@ class CfgJob : public Job {
     }
     os << std::endl;
     for (int t = 0; t < ntypes_; ++t) {
-      os << " " << std::setw(10) << ni_[static_cast<std::size_t>(t)] << " molecules of type  " << t + 1
-         << std::endl;
+      os << " " << std::setw(10) << ni_[static_cast<std::size_t>(t)] << " molecules of type  "
+         << t + 1 << std::endl;
       os << " " << std::setw(10) << 1 << " atomic sites " << std::endl;
       os << "           ";
       for (int k = 0; k < 3; ++k) os << " " << std::setw(10) << 0.0;

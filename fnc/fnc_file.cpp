@@ -75,8 +75,8 @@ class Lines {
   // where a value was wider than its field and ran into the one before,
   // parted by blanks.
   template <class Number>
-  void Numbers(std::size_t count, const char* what, std::vector<Number>& out,
-               std::size_t width = 0, int row = 0) {
+  void Numbers(std::size_t count, const char* what, std::vector<Number>& out, std::size_t width = 0,
+               int row = 0) {
     const std::string_view line = Next(what, row);
     const bool fixed = width > 0 && line.size() == count * width;
     std::size_t p = 0;

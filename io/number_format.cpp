@@ -131,9 +131,8 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
     const Wide scaled = static_cast<Wide>(mantissa) * unit;
     const auto top = static_cast<std::uint64_t>(scaled >> 52);
     const std::uint64_t twice = top >> rest;
-    const std::uint64_t below =
-        (static_cast<std::uint64_t>(scaled) & kLow52Bits) |
-        (top & ((std::uint64_t{1} << rest) - 1));
+    const std::uint64_t below = (static_cast<std::uint64_t>(scaled) & kLow52Bits) |
+                                (top & ((std::uint64_t{1} << rest) - 1));
     const std::uint64_t sticky = below != 0 ? 1 : 0;
     part = (twice >> 1) + (twice & (sticky | (twice >> 1)) & 1);
   }

@@ -1,8 +1,7 @@
 // Block-buffered text output.
 #include "io/text_writer.hpp"
 
-TextWriter::TextWriter(std::ostream& os)
-    : os_(os), block_(std::make_unique<char[]>(kBlockSize)) {}
+TextWriter::TextWriter(std::ostream& os) : os_(os), block_(std::make_unique<char[]>(kBlockSize)) {}
 
 TextWriter::~TextWriter() { Flush(); }
 

@@ -109,7 +109,8 @@ std::string Run(const std::string& text) {
 
 // A pair list of two molecule types, two kinds and a free atom, whose run
 // leaves the counts and arrays of mode 2 filled.
-const std::string kPairListRun = "2\n6\n2\n1 1\n2 3\n1 2\n1 1 2\n1 2 3 4\n2 3 4\n3 4 6 7\n2\n4 5 7 8\n";
+const std::string kPairListRun =
+    "2\n6\n2\n1 1\n2 3\n1 2\n1 1 2\n1 2 3 4\n2 3 4\n3 4 6 7\n2\n4 5 7 8\n";
 
 }  // namespace
 
