@@ -47,8 +47,9 @@ TEST(NumberFormat, RealsLikePrintf) {
 
 TEST(NumberFormat, IntegersLikePrintf) {
   std::vector<long long> values = {0, 2147483647, -2147483648LL, INT64_MAX, INT64_MIN + 1};
-  for (long long power = 1; power <= 1000000000000000000LL; power *= 10) {
+  for (long long power = 1;; power *= 10) {  // up to 10^18, the last that fits
     for (const long long d : {-1, 0, 1}) values.insert(values.end(), {power + d, -power - d});
+    if (power > INT64_MAX / 10) break;
   }
   char out[kNumberRoom + 64];
   char text[64];
