@@ -1,6 +1,8 @@
 // Construction and destruction of configurations from the class-wide layout.
 #include "cfg/simple_cfg.hpp"
 
+#include <algorithm>
+
 #include "io/console.hpp"
 
 int SimpleCfg::natoms = 0;
@@ -29,7 +31,7 @@ void SimpleCfg::ResetLayout() {
 }
 
 SimpleCfg::SimpleCfg() {
-  const int atoms = natoms > 0 ? natoms : 0;
+  const int atoms = std::max(natoms, 0);
   const int types = HasLayout() && ntypes > 0 ? ntypes : 0;
   try {
     // Left unset: load or the placement writes every triple before it is used,

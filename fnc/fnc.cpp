@@ -56,9 +56,10 @@ FNC::FNC() {
     const auto types = static_cast<std::size_t>(std::max(SimpleCfg::ntypes, 0));
     centralindex.resize(rows);
     std::iota(centralindex.begin(), centralindex.end(), 0);
-    liststart.assign(rows, 1);
-    neighbours.assign(entries, 1);
-    constrainttype.assign(entries, 1);
+    // Every row and entry is written by the placement or the expansion.
+    liststart.resize(rows);
+    neighbours.resize(entries);
+    constrainttype.resize(entries);
     rowstart.assign(types + 1, 0);
   });
 }

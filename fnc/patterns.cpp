@@ -259,7 +259,7 @@ void CheckCoverage() {
     const std::int64_t n = FNC::nmol[j];
     for (int row = FNC::patfirst[j]; row < FNC::patfirst[j] + FNC::patsize[j]; ++row) {
       const std::int64_t d = FNC::patoffset[row];
-      const std::int64_t lowest = FNC::patcentral[row] + (d < 0 ? (n - 1) * d : 0);
+      const std::int64_t lowest = FNC::patcentral[row] + std::min<std::int64_t>(d, 0) * (n - 1);
       for (std::int64_t m = 0; m < n; ++m) {
         const std::int64_t x = lowest + m * (d < 0 ? -d : d);
         if (FNC::covered[x - 1] > 0 || (d == 0 && m > 0)) {

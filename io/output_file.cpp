@@ -128,7 +128,6 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
     Forget();
     return direct();
   }
-  stream.clear();
   g_target = target.string();
 }
 

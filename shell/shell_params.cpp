@@ -71,8 +71,7 @@ bool ReadShellParameters(TextScanner& in) {
   SimpleCfg::centraltype = central - 1;
   in.SkipLine();
 
-  std::vector<int>& counts = SimpleCfg::nneighbours;
-  counts.clear();
+  std::vector<int>& counts = SimpleCfg::nneighbours;  // empty: the layout was reset
   std::int64_t sum = 0;
   int kinds = 0;
   for (int t = 0, count = 0; t < types; ++t) {
