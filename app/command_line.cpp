@@ -106,7 +106,7 @@ struct Arguments {
 
 // A positive finite number, or nothing.
 std::optional<double> Distance(const std::string& text) {
-  double value = 0;
+  double value{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || !(value > 0) ||
       !std::isfinite(value)) {
@@ -116,7 +116,7 @@ std::optional<double> Distance(const std::string& text) {
 }
 
 std::optional<std::int32_t> Seed(const std::string& text) {
-  std::int64_t seed = 0;
+  std::int64_t seed{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
   if (error != std::errc() || end != text.data() + text.size() || seed < 1 || seed > 2147483647) {
     return std::nullopt;

@@ -65,7 +65,7 @@ constexpr const char* kHelpText[] = {
 // Without a mode there is nothing to do but stop.
 char AskMode() {
   Say("Choose from the options (1,2)");
-  char c = 0;
+  char c{};
   while (std::cin >> c) {
     if (c == '1' || c == '2') return c;
   }
@@ -135,7 +135,7 @@ int RunFncprep() {
     ExpandPairs(files, run);
   }
   Say(" QUIT (y)? ->");
-  char answer = 0;
+  char answer{};
   std::cin >> answer;
   return 0;
 }

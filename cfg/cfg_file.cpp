@@ -36,11 +36,11 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
       if (!scan.ReadCount(natoms, "the number of atoms")) return;
       const int atoms_line = scan.line();
       scan.SkipLine();
-      int types = 0;
+      int types{};
       if (!scan.ReadCount(types, "the number of types")) return;
       ntypes = types;
       scan.SkipLines(6);
-      double length = 0;
+      double length{};
       if (!scan.ReadReal(length, "the box length")) return;
       if (!(length > 0) || !std::isfinite(length)) return scan.Reject("a positive box length");
       // Coordinates are written in box units: a subnormal box would make them infinite.
@@ -51,7 +51,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
       ni.clear();
       typestart.assign(1, 0);
       for (int t = 0; t < types; ++t) {
-        int count = 0;
+        int count{};
         if (!ReadTypeCount(scan, t, count)) return;
         if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
           return scan.Reject("type counts whose sum fits 2147483647");
@@ -81,22 +81,19 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
     TextScanner scan(in, name);
     [&] {
       scan.SkipLines(7);
-      int atoms = 0;
+      int atoms{};
       if (!scan.ReadInt(atoms, "the number of atoms")) return;
       if (atoms != atomcount_)
         return scan.Reject(std::to_string(atomcount_) + " atoms, as read before");
       scan.SkipLine();
-      int types = 0;
+      int types{};
       if (!scan.ReadInt(types, "the number of types")) return;
       if (types != typecount() || types > static_cast<int>(ni.size())) {
         return scan.Reject(std::to_string(typecount()) + " types, as read before");
       }
-      scan.SkipLines(6);
-      double length = 0;
-      if (!scan.ReadReal(length, "the box length")) return;
-      scan.SkipLines(4);
+      scan.SkipLines(10);  // the box, read before
       for (int t = 0; t < types; ++t) {
-        int count = 0;
+        int count{};
         if (!ReadTypeCount(scan, t, count)) return;
         if (count != ni[t]) return scan.Reject(std::to_string(ni[t]) + " atoms, as read before");
       }

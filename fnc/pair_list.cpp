@@ -28,8 +28,8 @@ bool ReadCounts(TextScanner& in, int count, const char* what, std::vector<int>& 
 
 struct KindWindow {
   int uses = 0;
-  double lower = 0;
-  double upper = 0;
+  double lower{};
+  double upper{};
 };
 
 bool ReadPairRecords(TextScanner& in) {
@@ -44,7 +44,7 @@ bool ReadPairRecords(TextScanner& in) {
   for (int k = 0, type = 0, of_type = 0; k < FNC::npairs; ++k, ++of_type) {
     for (; of_type == FNC::molpairs[type]; of_type = 0) ++type, listed.clear();
     const std::string pair = "pair " + std::to_string(k + 1);
-    int kind = 0;
+    int kind{};
     if (!in.ReadInt(kind, "the kind of " + pair)) return false;
     if (kind < 1 || kind > FNC::npairs) {
       in.Reject("the kind of " + pair + " (1 to " + std::to_string(FNC::npairs) + ")");
@@ -65,10 +65,10 @@ bool ReadPairRecords(TextScanner& in) {
     ++window.uses;
     FNC::pairtype.push_back(kind);
     in.SkipLine();
-    int i1 = 0;
-    int j1 = 0;
-    int i2 = 0;
-    int j2 = 0;
+    int i1{};
+    int j1{};
+    int i2{};
+    int j2{};
     if (!in.ReadInt(i1, "the first atom of " + pair) ||
         !in.ReadInt(j1, "the second atom of " + pair) ||
         !in.ReadInt(i2, "the first atom of " + pair + " in the second molecule") ||
@@ -108,7 +108,7 @@ bool ReadPairRecords(TextScanner& in) {
 bool ReadPairList(TextScanner& in) {
   if (!in.ReadCount(FNC::natoms, "the number of atoms")) return false;
   in.SkipLine();
-  int types = 0;
+  int types{};
   if (!in.ReadCount(types, "the number of molecule types")) return false;
   FNC::nmoltypes = types;
   in.SkipLine();

@@ -67,7 +67,7 @@ class TypeSlots {
     const std::size_t na = a_list ? a_list->size() : 0;
     const std::size_t nb = b_list ? b_list->size() : 0;
     while (ia < na || ib < nb) {
-      int s = 0;
+      int s{};
       if (ib >= nb || (ia < na && (*a_list)[ia] < (*b_list)[ib])) {
         s = (*a_list)[ia++];
       } else {

@@ -25,7 +25,7 @@ bool InDialogue() { return g_voice == Voice::kDialogue; }
 
 void FatalStop() {
   std::cerr << "Quit (y)?->" << std::endl;
-  char answer = 0;
+  char answer{};
   std::cin >> answer;
   std::exit(1);
 }
@@ -67,9 +67,8 @@ void SetUpConsole() {
 }
 
 bool HasOpenFile(const std::ios& stream) {
-  std::streambuf* buf = stream.rdbuf();
-  if (buf == nullptr) return false;
-  if (const auto* file = dynamic_cast<const std::filebuf*>(buf)) return file->is_open();
+  // The run's streams always have a buffer: a file's, or the console's.
+  if (const auto* file = dynamic_cast<const std::filebuf*>(stream.rdbuf())) return file->is_open();
   return true;
 }
 

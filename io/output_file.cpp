@@ -116,7 +116,8 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
   if (file < 0) return direct();
   const bool ready = ::fchmod(file, mode) == 0;
   // The owner and group of a replaced file, where the system allows it.
-  if (S_ISREG(status.st_mode) && ::fchown(file, status.st_uid, status.st_gid) != 0) {
+  if (S_ISREG(status.st_mode)) {
+    [[maybe_unused]] const int kept = ::fchown(file, status.st_uid, status.st_gid);
   }
   ::close(file);
   if (ready) {

@@ -157,7 +157,7 @@ bool TextScanner::ReadInt(int& value, std::string_view what) {
   if (!extent.number) return false;
   const char* const last = extent.end;
   if (*first == '+') ++first;
-  int parsed = 0;
+  int parsed{};
   if (std::from_chars(first, last, parsed).ec != std::errc()) {
     Failed(what, next_ - token_length_);
     return Fail(std::ios::goodbit);
@@ -172,7 +172,7 @@ bool TextScanner::ReadReal(double& value, std::string_view what) {
   if (!extent.number) return false;
   const char* const last = extent.end;
   if (*first == '+') ++first;
-  double parsed = 0;
+  double parsed{};
   if (std::from_chars(first, last, parsed).ec == std::errc::result_out_of_range) {
     // Underflow gives the nearest tiny value, as strtod does; overflow fails.
     parsed = std::strtod(std::string(first, last).c_str(), nullptr);
@@ -186,7 +186,7 @@ bool TextScanner::ReadReal(double& value, std::string_view what) {
 }
 
 bool TextScanner::ReadCount(int& value, std::string_view what) {
-  int read = 0;
+  int read{};
   if (!ReadInt(read, what)) return false;
   if (read < 0) {
     Reject(what);

@@ -189,11 +189,11 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
           const double u1 = RandomUniform(seed);
           const double u2 = RandomUniform(seed);
           const double u3 = RandomUniform(seed);
-          double r = 0;
-          double sin_theta = 0;
-          double cos_theta = 0;
-          double sin_phi = 0;
-          double cos_phi = 0;
+          double r{};
+          double sin_theta{};
+          double cos_theta{};
+          double sin_phi{};
+          double cos_phi{};
           if (how.uniform) {
             // r^3 and cos(theta) uniform: points uniform in the shell's volume.
             const double inner3 = inner * inner * inner;

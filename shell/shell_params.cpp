@@ -23,7 +23,7 @@ std::string OfType(const char* what, int type) { return what + std::to_string(ty
 // read, so a type count far beyond the file's values sizes nothing.
 bool ReadRadii(TextScanner& in, int types, const char* what, std::vector<double>& radii) {
   radii.clear();
-  for (double radius = 0; static_cast<int>(radii.size()) < types; radii.push_back(radius)) {
+  for (double radius{}; static_cast<int>(radii.size()) < types; radii.push_back(radius)) {
     if (!in.ReadReal(radius, OfType(what, static_cast<int>(radii.size())))) return false;
   }
   in.SkipLine();
@@ -74,7 +74,7 @@ bool ReadShellParameters(TextScanner& in) {
   std::vector<int>& counts = SimpleCfg::nneighbours;  // empty: the layout was reset
   std::int64_t sum = 0;
   int kinds = 0;
-  for (int t = 0, count = 0; t < types; ++t) {
+  for (int t = 0, count{}; t < types; ++t) {
     if (!in.ReadCount(count, OfType("the number of neighbours of type ", t))) return false;
     counts.push_back(count);
     sum += count;
