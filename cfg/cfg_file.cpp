@@ -54,7 +54,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
         int count{};
         if (!ReadTypeCount(scan, t, count)) return;
         if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
-          return scan.Reject("type counts whose sum fits 2147483647");
+          return scan.Reject("type counts whose sum fits 2147483647", std::to_string(count));
         }
         ni.push_back(count);
         typestart.push_back(typestart.back() + count);
