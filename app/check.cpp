@@ -25,11 +25,6 @@ namespace {
 
 constexpr int kViolationsShown = 10;
 
-std::string G(double value) {
-  char text[kNumberRoom];
-  return std::string(text, FormatGeneral(text, value, 6));
-}
-
 // Distance of atoms a and b (box units) in the file's length unit, under the
 // minimum image in the cubic box.
 double Distance(const double* a, const double* b, double box) {
@@ -59,7 +54,7 @@ int RunCheck(const CheckRequest& request) {
   const int atoms = config.size();
   const auto rows = static_cast<int>(fnc.atom.size());
   const auto kinds = static_cast<int>(fnc.rmin.size());
-  std::cout << request.cfg << ": " << atoms << " atoms in a box of " << G(box) << '\n'
+  std::cout << request.cfg << ": " << atoms << " atoms in a box of " << GeneralText(box) << '\n'
             << request.fnc << ": " << rows << " atoms, " << kinds
             << (kinds == 1 ? " kind, " : " kinds, ") << fnc.kind.size() << " constraint entries\n";
   int failures = 0;
@@ -133,8 +128,8 @@ int RunCheck(const CheckRequest& request) {
       if (stats[k].Add(distance) && stats[k].window_max <= box / 2 &&
           ++violations <= kViolationsShown) {
         std::cout << "violation: atoms " << a + 1 << " and " << b + 1 << " (kind " << k + 1
-                  << ") are " << G(distance) << " apart, outside " << G(fnc.rmin[k]) << " .. "
-                  << G(fnc.rmax[k]) << '\n';
+                  << ") are " << GeneralText(distance) << " apart, outside "
+                  << GeneralText(fnc.rmin[k]) << " .. " << GeneralText(fnc.rmax[k]) << '\n';
       }
     }
   }
@@ -143,7 +138,7 @@ int RunCheck(const CheckRequest& request) {
       << "kind  window                     pairs     smallest         mean      largest  outside\n";
   for (int k = 0; k < kinds; ++k) {
     const KindDistances& s = stats[k];
-    std::string window = G(s.window_min) + " .. " + G(s.window_max);
+    std::string window = GeneralText(s.window_min) + " .. " + GeneralText(s.window_max);
     window.resize(std::max<std::size_t>(window.size(), 22), ' ');
     window += ' ';
     char numbers[5 * kNumberRoom];
@@ -159,7 +154,8 @@ int RunCheck(const CheckRequest& request) {
     end = FormatInteger(end, s.outside, 8);
     std::cout << std::string_view(numbers, end - numbers) << '\n';
     if (s.window_max > box / 2) {
-      std::cout << "      cannot be judged: the window reaches beyond half the box (" << G(box / 2)
+      std::cout << "      cannot be judged: the window reaches beyond half the box ("
+                << GeneralText(box / 2)
                 << "), where the nearest image of a pair need not be the constrained one\n";
       ++failures;
     } else {

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/check.hpp"
@@ -135,16 +136,17 @@ void Summary(const RunFiles& files, bool configuration) {
 // to it, or the same name) would destroy it: refused before anything is read.
 void RefuseSameFiles(const std::vector<std::string>& inputs,
                      const std::vector<std::string>& outputs) {
-  for (std::size_t i = 0; i < outputs.size(); ++i) {
-    for (std::size_t j = 0; j < inputs.size() + i; ++j) {
-      const bool input = j < inputs.size();
-      const std::string& other = input ? inputs[j] : outputs[j - inputs.size()];
+  std::vector<std::pair<std::string, const char*>> earlier;  // each file, and what it is
+  for (const std::string& input : inputs) earlier.emplace_back(input, "input ");
+  for (const std::string& output : outputs) {
+    for (const auto& [other, what] : earlier) {
       std::error_code error;
-      if (!std::filesystem::equivalent(outputs[i], other, error)) continue;
-      std::string message(outputs[i]);
-      message.append(": the same file as the ").append(input ? "input " : "output ").append(other);
-      throw RunFailure(message.append("; nothing is written"));
+      if (std::filesystem::equivalent(output, other, error)) {
+        throw RunFailure(output + ": the same file as the " + what + other +
+                         "; nothing is written");
+      }
     }
+    earlier.emplace_back(output, "output ");
   }
 }
 

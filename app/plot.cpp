@@ -31,11 +31,6 @@ constexpr int kPlot = 400;    // width of the window's bars
 constexpr int kTop = 40;
 constexpr int kBars = 150;  // height of the tallest bar
 
-std::string Number(double value) {
-  char text[kNumberRoom];
-  return std::string(text, FormatGeneral(text, value, 6));
-}
-
 void Bar(std::ostream& out, double x, double width, long long count, long long most, int top,
          const char* colour) {
   const double height =
@@ -65,8 +60,8 @@ void WritePlot(std::ostream& out, const std::vector<KindDistances>& kinds,
     long long most = std::max(kind.below, kind.above);
     for (const long long count : kind.bins) most = std::max(most, count);
     Text(out, kWidth / 2, top - 16,
-         "kind " + std::to_string(k + 1) + ": window " + Number(kind.window_min) + " .. " +
-             Number(kind.window_max) + ", " + std::to_string(kind.pairs) + " pairs, " +
+         "kind " + std::to_string(k + 1) + ": window " + GeneralText(kind.window_min) + " .. " +
+             GeneralText(kind.window_max) + ", " + std::to_string(kind.pairs) + " pairs, " +
              std::to_string(kind.outside) + " outside");
     const double bin = static_cast<double>(kPlot) / KindDistances::kBins;
     for (int b = 0; b < KindDistances::kBins; ++b) {
@@ -78,8 +73,8 @@ void WritePlot(std::ostream& out, const std::vector<KindDistances>& kinds,
         << "\" y2=\"" << top + kBars << "\" stroke=\"black\"/>\n"
         << "<line x1=\"" << kLeft << "\" y1=\"" << top << "\" x2=\"" << kLeft << "\" y2=\""
         << top + kBars << "\" stroke=\"black\"/>\n";
-    Text(out, kLeft, top + kBars + 14, Number(kind.window_min));
-    Text(out, kLeft + kPlot, top + kBars + 14, Number(kind.window_max));
+    Text(out, kLeft, top + kBars + 14, GeneralText(kind.window_min));
+    Text(out, kLeft + kPlot, top + kBars + 14, GeneralText(kind.window_max));
     Text(out, kLeft - 30, top + kBars + 30, "below");
     Text(out, kLeft + kPlot + 30, top + kBars + 30, "above");
     Text(out, kLeft + kPlot / 2, top + kBars + 30, "distance (length unit of the files)");

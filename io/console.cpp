@@ -117,16 +117,9 @@ void ClaimMemory(double bytes, const std::string& file) {
   const long page = sysconf(_SC_PAGESIZE);
   const double memory = static_cast<double>(pages) * static_cast<double>(page);
   if (pages <= 0 || page <= 0 || g_claimed <= memory) return;
-  char needed[kNumberRoom];
-  *FormatGeneral(needed, g_claimed / 1e9, 3) = '\0';
-  char held[kNumberRoom];
-  *FormatGeneral(held, memory / 1e9, 3) = '\0';
-  std::string message(file);
-  message.append(": the counts ask for about ")
-      .append(needed)
-      .append(" GB of memory, more than the ");
-  message.append(held).append(" GB this machine has");
-  throw BeyondMemory(message);
+  throw BeyondMemory(file + ": the counts ask for about " + GeneralText(g_claimed / 1e9, 3) +
+                     " GB of memory, more than the " + GeneralText(memory / 1e9, 3) +
+                     " GB this machine has");
 }
 
 void ResetMemoryClaims() { g_claimed = 0; }

@@ -165,6 +165,11 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   return out + 1 + decimals;
 }
 
+std::string GeneralText(double value, int precision) {
+  char text[kNumberRoom];
+  return std::string(text, FormatGeneral(text, value, precision));
+}
+
 char* FormatGeneral(char* out, double value, int precision, int width) {
   char text[kNumberRoom];
   const char* end =

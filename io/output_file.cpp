@@ -1,7 +1,6 @@
 // Outputs replaced whole: a temporary file beside the output, renamed over it.
 #include "io/output_file.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,10 +94,6 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
   mode_t mode = 0;
   if (::stat(target.c_str(), &status) == 0) {
     if (!S_ISREG(status.st_mode)) return direct();
-    // A file that cannot be opened for writing is refused through the stream.
-    const int probe = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0) return direct();
-    ::close(probe);
     mode = status.st_mode & 07777;
   } else {
     mode = NewFileMode();
@@ -124,6 +119,8 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
     if (stream.is_open()) stream.close();
     stream.open(g_temporary, std::ios::out | std::ios::trunc);
   }
+  // A file whose permission bits keep it from being written (the old file's,
+  // now the temporary file's) is refused through the stream, as it was before.
   if (!ready || !stream.is_open()) {
     RemoveTemporary();
     Forget();

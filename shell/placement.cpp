@@ -161,11 +161,9 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
       grid->Add(centre);
     }
     if (close > 0) {
-      char distance[kNumberRoom];
-      *FormatGeneral(distance, how.min_distance, 6) = '\0';
       Warn(how.centres + ": " + std::to_string(close) +
-           (close == 1 ? " central atom lies" : " central atoms lie") + " closer than " + distance +
-           " to an earlier one; central atoms are not moved");
+           (close == 1 ? " central atom lies" : " central atoms lie") + " closer than " +
+           GeneralText(how.min_distance) + " to an earlier one; central atoms are not moved");
     }
   }
 

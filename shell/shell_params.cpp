@@ -1,7 +1,6 @@
 // The mode-1 shell parameter file: how many central atoms, their type, and for
 // every type the neighbours per central atom and the shell radii. Everything
 // that knows this file's layout is here.
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -103,13 +102,9 @@ bool ReadShellParameters(TextScanner& in) {
     if (counts[t] > 0 &&
         !(std::isfinite(inner) && std::isfinite(outer) && std::isfinite(outer - inner) &&
           std::isfinite(inner / box) && std::isfinite(outer / box))) {
-      char text[2 * kNumberRoom + 8];
-      char* end = FormatGeneral(text, inner, 6);
-      end = std::copy_n(" and ", 5, end);
-      *FormatGeneral(end, outer, 6) = '\0';
       in.Reject("shell radii of type " + std::to_string(t + 1) +
                     " whose difference and quotients by the box length are finite",
-                text);
+                GeneralText(inner) + " and " + GeneralText(outer));
       return false;
     }
   }
