@@ -40,7 +40,6 @@ double Distance(const double* a, const double* b, double box) {
 }  // namespace
 
 int RunCheck(const CheckRequest& request) {
-  SimpleCfg::ResetLayout();
   std::ifstream in;
   OpenTwiceReadable(in, request.cfg);
   SimpleCfg::GetParams_cfg(in, request.cfg);

@@ -126,8 +126,6 @@ int RunFncprep() {
   for (const char* line : kHelpText) Say(line);
   const char mode = AskMode();
   const RunFiles files(AskStem());
-  SimpleCfg::ResetLayout();
-  FNC::ResetClassWide();
   RunObjects run;
   if (mode == '1') {
     GrowShells(files, run);

@@ -13,13 +13,9 @@
 
 namespace {
 
-std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
-
-// The first number of a type block's first line, then past the block.
-bool ReadTypeCount(TextScanner& in, int type, int& count) {
-  if (!in.ReadCount(count, OfType("the number of atoms of type ", type))) return false;
-  in.SkipLines(4);
-  return true;
+// What the first number of a type block's first line is.
+std::string CountOfType(int type) {
+  return "the number of atoms of type " + std::to_string(type + 1);
 }
 
 }  // namespace
@@ -48,11 +44,11 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
         return scan.Reject("a box length of at least 2.2250738585072014e-308");
       boxlength = length;
       scan.SkipLines(4);
-      ni.clear();
       typestart.assign(1, 0);
       for (int t = 0; t < types; ++t) {
         int count{};
-        if (!ReadTypeCount(scan, t, count)) return;
+        if (!scan.ReadCount(count, CountOfType(t))) return;
+        scan.SkipLines(4);
         if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
           return scan.Reject("type counts whose sum fits 2147483647", std::to_string(count));
         }
@@ -94,7 +90,8 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
       scan.SkipLines(10);  // the box, read before
       for (int t = 0; t < types; ++t) {
         int count{};
-        if (!ReadTypeCount(scan, t, count)) return;
+        if (!scan.ReadCount(count, CountOfType(t))) return;
+        scan.SkipLines(4);
         if (count != ni[t]) return scan.Reject(std::to_string(ni[t]) + " atoms, as read before");
       }
       scan.ReadReals(coords.get(), static_cast<std::size_t>(atomcount_) * 3, [](std::size_t i) {

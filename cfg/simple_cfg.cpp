@@ -54,8 +54,4 @@ SimpleCfg::SimpleCfg() {
   }
 }
 
-SimpleCfg::~SimpleCfg() {
-  coords.reset();
-  typeptr.clear();
-  Tell("SimpleCfg destructor");
-}
+SimpleCfg::~SimpleCfg() { Tell("SimpleCfg destructor"); }

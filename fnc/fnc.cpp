@@ -64,9 +64,4 @@ FNC::FNC() {
   });
 }
 
-FNC::~FNC() {
-  // The windows go with the set.
-  rmin = std::vector<double>();
-  rmax = std::vector<double>();
-  Tell("FNC destructor");
-}
+FNC::~FNC() { Tell("FNC destructor"); }

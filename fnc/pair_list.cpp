@@ -16,14 +16,13 @@ namespace {
 std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
 
 // Reads one record of `count` counts, each one refused when negative.
-bool ReadCounts(TextScanner& in, int count, const char* what, std::vector<int>& values) {
+void ReadCounts(TextScanner& in, int count, const char* what, std::vector<int>& values) {
   values.clear();
-  for (int i = 0, value = 0; i < count; ++i) {
-    if (!in.ReadCount(value, OfType(what, i))) return false;
+  for (int i = 0, value{}; i < count; ++i) {
+    if (!in.ReadCount(value, OfType(what, i))) return;
     values.push_back(value);
   }
   in.SkipLine();
-  return true;
 }
 
 struct KindWindow {
@@ -32,7 +31,7 @@ struct KindWindow {
   double upper{};
 };
 
-bool ReadPairRecords(TextScanner& in) {
+void ReadPairRecords(TextScanner& in) {
   // Windows are kept by kind as they are first named; the arrays indexed by
   // kind are laid out once every record has been read and the kinds are
   // known to be 1 .. nconstraints.
@@ -40,21 +39,20 @@ bool ReadPairRecords(TextScanner& in) {
   // Each pair of a type by its atoms in the first molecule, with its line.
   std::map<std::pair<int, int>, int> listed;
   const std::string located = in.name() + ":";
-  int highest_kind = 0;
+  int highest_kind{};
   for (int k = 0, type = 0, of_type = 0; k < FNC::npairs; ++k, ++of_type) {
     for (; of_type == FNC::molpairs[type]; of_type = 0) ++type, listed.clear();
     const std::string pair = "pair " + std::to_string(k + 1);
     int kind{};
-    if (!in.ReadInt(kind, "the kind of " + pair)) return false;
+    if (!in.ReadInt(kind, "the kind of " + pair)) return;
     if (kind < 1 || kind > FNC::npairs) {
-      in.Reject("the kind of " + pair + " (1 to " + std::to_string(FNC::npairs) + ")");
-      return false;
+      return in.Reject("the kind of " + pair + " (1 to " + std::to_string(FNC::npairs) + ")");
     }
     KindWindow& window = windows[kind];
     if (window.uses == 0) {
       const std::string of_kind = " of kind " + std::to_string(kind);
-      if (!in.ReadReal(window.lower, "the lower bound" + of_kind)) return false;
-      if (!in.ReadReal(window.upper, "the upper bound" + of_kind)) return false;
+      in.ReadReal(window.lower, "the lower bound" + of_kind);
+      if (!in.ReadReal(window.upper, "the upper bound" + of_kind)) return;
       if (window.lower > window.upper) {
         Warn(located + std::to_string(in.line()) + ": the window" + of_kind +
              " has its lower bound above its upper bound");
@@ -69,12 +67,10 @@ bool ReadPairRecords(TextScanner& in) {
     int j1{};
     int i2{};
     int j2{};
-    if (!in.ReadInt(i1, "the first atom of " + pair) ||
-        !in.ReadInt(j1, "the second atom of " + pair) ||
-        !in.ReadInt(i2, "the first atom of " + pair + " in the second molecule") ||
-        !in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) {
-      return false;
-    }
+    in.ReadInt(i1, "the first atom of " + pair);
+    in.ReadInt(j1, "the second atom of " + pair);
+    in.ReadInt(i2, "the first atom of " + pair + " in the second molecule");
+    if (!in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) return;
     FNC::pairline.push_back(in.line());
     FNC::pairfirst.push_back(i1);
     FNC::pairsecond.push_back(j1);
@@ -90,9 +86,8 @@ bool ReadPairRecords(TextScanner& in) {
   }
   // Every kind from 1 to the number of kinds must have been named.
   if (highest_kind != FNC::nconstraints) {
-    in.Reject("every kind from 1 to " + std::to_string(highest_kind) + " named",
-              "only " + std::to_string(FNC::nconstraints) + " of them");
-    return false;
+    return in.Reject("every kind from 1 to " + std::to_string(highest_kind) + " named",
+                     "only " + std::to_string(FNC::nconstraints) + " of them");
   }
   FNC::typeuses.assign(static_cast<std::size_t>(FNC::nconstraints), 0);
   FNC::rmin.assign(static_cast<std::size_t>(FNC::nconstraints), 0);
@@ -102,37 +97,33 @@ bool ReadPairRecords(TextScanner& in) {
     FNC::rmin[kind - 1] = window.lower;
     FNC::rmax[kind - 1] = window.upper;
   }
-  return true;
 }
 
-bool ReadPairList(TextScanner& in) {
-  if (!in.ReadCount(FNC::natoms, "the number of atoms")) return false;
+// The scanner keeps its first failure and fails every later read, so a
+// reader stops early only where a value it could not read would size a loop
+// or be judged.
+void ReadPairList(TextScanner& in) {
+  in.ReadCount(FNC::natoms, "the number of atoms");
   in.SkipLine();
   int types{};
-  if (!in.ReadCount(types, "the number of molecule types")) return false;
+  in.ReadCount(types, "the number of molecule types");
   FNC::nmoltypes = types;
   in.SkipLine();
-  if (!ReadCounts(in, types, "the number of molecules of type ", FNC::nmol)) return false;
-  if (!ReadCounts(in, types, "the number of atoms in a molecule of type ", FNC::molsize)) {
-    return false;
-  }
+  ReadCounts(in, types, "the number of molecules of type ", FNC::nmol);
+  ReadCounts(in, types, "the number of atoms in a molecule of type ", FNC::molsize);
   for (const int size : FNC::molsize) FNC::maxmolsize = std::max(FNC::maxmolsize, size);
   // The pair counts are summed one by one so that a sum beyond the int range
   // is refused at the count that makes it so.
-  FNC::molpairs.clear();
-  FNC::npairs = 0;
-  for (int j = 0, pairs = 0; j < types; ++j) {
-    if (!in.ReadCount(pairs, OfType("the number of pairs in a molecule of type ", j))) return false;
+  for (int j = 0, pairs{}; j < types; ++j) {
+    if (!in.ReadCount(pairs, OfType("the number of pairs in a molecule of type ", j))) return;
     if (std::int64_t{FNC::npairs} + pairs > std::numeric_limits<int>::max()) {
-      in.Reject("numbers of pairs whose sum fits 2147483647");
-      return false;
+      return in.Reject("numbers of pairs whose sum fits 2147483647");
     }
     FNC::molpairs.push_back(pairs);
     FNC::npairs += pairs;
   }
   in.SkipLine();
-  FNC::nconstraints = 0;
-  return ReadPairRecords(in);
+  ReadPairRecords(in);
 }
 
 }  // namespace
@@ -152,5 +143,6 @@ int FNC::GetFNCParams2(std::istream& in, const std::string& name) {
            std::to_string(npairs) + " pairs the counts declare; they are not read");
     }
   });
-  return 1;
+  // A failed reading has stopped the run.
+  return !in.fail();
 }

@@ -61,9 +61,6 @@ void SetUpConsole() {
   // A write cut by a file-size limit then fails as any other failed write,
   // instead of the signal ending the run without a word.
   std::signal(SIGXFSZ, SIG_IGN);
-  std::cerr.setf(std::ios::unitbuf);
-  std::cin.tie(&std::cout);
-  std::cerr.tie(&std::cout);
 }
 
 bool HasOpenFile(const std::ios& stream) {
@@ -113,10 +110,9 @@ void WriteFailed(std::string_view name, const std::string& file, int error) {
 
 void ClaimMemory(double bytes, const std::string& file) {
   g_claimed += bytes;
-  const long pages = sysconf(_SC_PHYS_PAGES);
-  const long page = sysconf(_SC_PAGESIZE);
-  const double memory = static_cast<double>(pages) * static_cast<double>(page);
-  if (pages <= 0 || page <= 0 || g_claimed <= memory) return;
+  const double memory =
+      static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
+  if (g_claimed <= memory) return;
   throw BeyondMemory(file + ": the counts ask for about " + GeneralText(g_claimed / 1e9, 3) +
                      " GB of memory, more than the " + GeneralText(memory / 1e9, 3) +
                      " GB this machine has");

@@ -38,9 +38,10 @@ class RunFailure : public std::runtime_error {
 // dialogue by printing with `dialogue` and the fatal stop.
 [[noreturn]] void Stop(const std::string& message, const std::function<void()>& dialogue);
 
-// Standard error unit-buffered; standard input and standard error tied to
-// standard output, so pending output is visible before any read or error;
-// the file-size limit signal ignored, so that a write it cuts fails.
+// The file-size limit signal ignored, so that a write it cuts fails. (The
+// standard streams already show pending output before any read or error:
+// standard input and standard error are tied to standard output, and
+// standard error is unit-buffered.)
 void SetUpConsole();
 
 // One message line on standard output: the parts, a line feed and a flush.

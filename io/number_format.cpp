@@ -38,16 +38,17 @@ constexpr std::uint64_t kPowersOfTen[] = {1,
                                           10000000000000000000U};
 constexpr int kMostDecimals = 15;
 constexpr std::uint64_t kLow52Bits = (std::uint64_t{1} << 52) - 1;
-constexpr char kBlanks[] = "                ";
+constexpr std::uint64_t kBlankWord = 0x2020202020202020U;
 
 // The four digits of every number below 10^4, leading zeros included.
+constexpr std::uint32_t kQuadLimit = 10000;
 struct DigitQuads {
-  char digits[10000][4];
+  char digits[kQuadLimit][4];
 };
 
 constexpr DigitQuads MakeDigitQuads() {
   DigitQuads quads{};
-  for (int i = 0; i < 10000; ++i) {
+  for (std::uint32_t i = 0; i < kQuadLimit; ++i) {
     quads.digits[i][0] = static_cast<char>('0' + i / 1000);
     quads.digits[i][1] = static_cast<char>('0' + i / 100 % 10);
     quads.digits[i][2] = static_cast<char>('0' + i / 10 % 10);
@@ -61,8 +62,8 @@ constexpr DigitQuads kQuads = MakeDigitQuads();
 // The eight digits of `value` (below 10^8) as characters in one word, the
 // first in the lowest byte, which is first in memory.
 std::uint64_t EightDigits(std::uint32_t value) {
-  const auto high = std::bit_cast<std::uint32_t>(kQuads.digits[value / 10000]);
-  const auto low = std::bit_cast<std::uint32_t>(kQuads.digits[value % 10000]);
+  const auto high = std::bit_cast<std::uint32_t>(kQuads.digits[value / kQuadLimit]);
+  const auto low = std::bit_cast<std::uint32_t>(kQuads.digits[value % kQuadLimit]);
   return high | std::uint64_t{low} << 32;
 }
 
@@ -86,13 +87,13 @@ void PutDigits(char* end, std::uint64_t value, int count) {
 // Blanks before a text of `length` in a field of `width`; returns where the
 // text goes.
 char* Pad(char* out, int length, int width) {
-  const int pad = width - length;
-  if (pad <= 0) return out;
-  // The fields of the file layouts are narrow: one store of sixteen blanks.
-  if (pad <= 16) {
-    std::memcpy(out, kBlanks, 16);
-  } else {
+  const int pad = std::max(width - length, 0);
+  if (pad > 16) {
     std::memset(out, ' ', static_cast<std::size_t>(pad));
+  } else {
+    // The layouts' fields are narrow: two words of blanks, stored whole.
+    std::memcpy(out, &kBlankWord, sizeof kBlankWord);
+    std::memcpy(out + 8, &kBlankWord, sizeof kBlankWord);
   }
   return out + pad;
 }
@@ -154,13 +155,13 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   if (decimals <= 8) {
     const std::uint64_t digits =
         EightDigits(static_cast<std::uint32_t>(part)) >> (8 * (8 - decimals));
-    std::memcpy(out + 1, &digits, 8);
+    std::memcpy(out + 1, &digits, sizeof digits);
   } else {
     const std::uint64_t high =
         EightDigits(static_cast<std::uint32_t>(part / 100000000)) >> (8 * (16 - decimals));
     const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(part % 100000000));
-    std::memcpy(out + 1, &high, 8);
-    std::memcpy(out + 1 + decimals - 8, &low, 8);
+    std::memcpy(out + 1, &high, sizeof high);
+    std::memcpy(out + 1 + decimals - 8, &low, sizeof low);
   }
   return out + 1 + decimals;
 }
@@ -181,7 +182,7 @@ char* FormatGeneral(char* out, double value, int precision, int width) {
 }
 
 char* FormatInteger(char* out, std::int64_t value, int width) {
-  if (value >= 0 && value < 100000000 && width <= 16) {
+  if (static_cast<std::uint64_t>(value) < 100000000) {  // negative values are not
     // Eight digit characters, their leading zeros but the last turned into
     // blanks ('0' - 0x10), stored as one word at the end of the field.
     const std::uint64_t chars = EightDigits(static_cast<std::uint32_t>(value));
@@ -189,15 +190,13 @@ char* FormatInteger(char* out, std::int64_t value, int width) {
     const int zeros = values == 0 ? 7 : std::countr_zero(values) / 8;
     const std::uint64_t blanked =
         chars - (((std::uint64_t{1} << (8 * zeros)) - 1) & 0x1010101010101010U);
-    const int length = std::max(width, 8 - zeros);
-    if (length <= 8) {
-      const std::uint64_t tail = blanked >> (8 * (8 - length));
-      std::memcpy(out, &tail, 8);
-    } else {
-      std::memcpy(out, kBlanks, 8);
-      std::memcpy(out + length - 8, &blanked, 8);
-    }
-    return out + length;
+    // A field narrower than the word drops its first characters (blanks); a
+    // wider one is blank-filled before it.
+    const int dropped = std::max(8 - std::max(width, 8 - zeros), 0);
+    const std::uint64_t tail = blanked >> (8 * dropped);
+    out = Pad(out, 8, width);
+    std::memcpy(out, &tail, sizeof tail);
+    return out + (8 - dropped);
   }
   const bool negative = value < 0;
   const std::uint64_t magnitude =

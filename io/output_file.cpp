@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "io/console.hpp"
@@ -16,28 +16,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The temporary file of the output being written ("" when none), and the
-// name it is to take. The handlers read the path, so it lives in a fixed
-// array that is only changed while the signals are blocked.
-char g_temporary[4096];
+// The temporary file of the output being written, and the name it is to
+// take. The handlers remove the temporary file while `g_pending` is set,
+// from its creation until it is in place; its name is not changed meanwhile.
+// A signal in the instant between the creation and the setting leaves the
+// file behind, as a stop that no handler sees does.
+std::string g_temporary;
 std::string g_target;
-
-void BlockSignals(bool block) {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigprocmask(block ? SIG_BLOCK : SIG_UNBLOCK, &signals, nullptr);
-}
-
-void Forget() {
-  BlockSignals(true);
-  g_temporary[0] = '\0';
-  BlockSignals(false);
-}
+volatile std::sig_atomic_t g_pending = 0;
 
 void RemoveTemporary() {
-  if (g_temporary[0] != '\0') ::unlink(g_temporary);
+  if (g_pending) ::unlink(g_temporary.c_str());
 }
 
 extern "C" void EndBySignal(int signal) {
@@ -52,10 +41,8 @@ void InstallHandlers() {
     struct sigaction action {};
     sigaction(signal, nullptr, &action);
     if (action.sa_handler == SIG_IGN) continue;  // ignored by whoever started the run
-    action = {};
     action.sa_handler = EndBySignal;
     action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
     sigaction(signal, &action, nullptr);
   }
 }
@@ -65,9 +52,7 @@ fs::path Target(const std::string& name) {
   fs::path path = name;
   std::error_code error;
   for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, error)); ++hops) {
-    const fs::path link = fs::read_symlink(path, error);
-    if (error) break;
-    path = path.parent_path() / link;  // an absolute link replaces the whole path
+    path = path.parent_path() / fs::read_symlink(path, error);  // an absolute link replaces it
   }
   return path;
 }
@@ -82,48 +67,31 @@ mode_t NewFileMode() {
 }  // namespace
 
 void OpenOutput(std::ofstream& stream, const std::string& name) {
-  static const bool installed = (InstallHandlers(), true);
-  (void)installed;
-  // A temporary file left by an output that failed earlier in this process.
-  RemoveTemporary();
-  Forget();
+  [[maybe_unused]] static const bool installed = (InstallHandlers(), true);
   const auto direct = [&] { OpenOn(stream, name, std::ios::out | std::ios::trunc); };
-  if (name.empty() || name.find('\0') != std::string::npos) return direct();
   const fs::path target = Target(name);
   struct stat status {};
-  mode_t mode = 0;
-  if (::stat(target.c_str(), &status) == 0) {
-    if (!S_ISREG(status.st_mode)) return direct();
-    mode = status.st_mode & 07777;
-  } else {
-    mode = NewFileMode();
-  }
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const bool exists = ::stat(target.c_str(), &status) == 0;
+  if (name.empty() || (exists && !S_ISREG(status.st_mode))) return direct();
   std::string hidden(".");
   hidden.append(target.filename().string()).append(".XXXXXX");
-  const std::string pattern = (folder / hidden).string();
-  if (pattern.size() >= sizeof g_temporary) return direct();
-  BlockSignals(true);
-  std::memcpy(g_temporary, pattern.c_str(), pattern.size() + 1);
-  const int file = ::mkstemp(g_temporary);
-  if (file < 0) g_temporary[0] = '\0';
-  BlockSignals(false);
+  g_temporary = (target.parent_path() / hidden).string();
+  const int file = ::mkstemp(g_temporary.data());
   if (file < 0) return direct();
-  const bool ready = ::fchmod(file, mode) == 0;
-  // The owner and group of a replaced file, where the system allows it.
-  if (S_ISREG(status.st_mode)) {
+  g_pending = 1;
+  // The permission bits, owner and group of a replaced file (the owner where
+  // the system allows it), or those of a new one.
+  ::fchmod(file, exists ? status.st_mode & 07777 : NewFileMode());
+  if (exists) {
     [[maybe_unused]] const int kept = ::fchown(file, status.st_uid, status.st_gid);
   }
   ::close(file);
-  if (ready) {
-    if (stream.is_open()) stream.close();
-    stream.open(g_temporary, std::ios::out | std::ios::trunc);
-  }
+  stream.open(g_temporary, std::ios::out | std::ios::trunc);
   // A file whose permission bits keep it from being written (the old file's,
-  // now the temporary file's) is refused through the stream, as it was before.
-  if (!ready || !stream.is_open()) {
+  // now the temporary file's) is refused through the stream, as before.
+  if (!stream.is_open()) {
     RemoveTemporary();
-    Forget();
+    g_pending = 0;
     return direct();
   }
   g_target = target.string();
@@ -132,10 +100,10 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
 void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::string& name) {
   errno = 0;
   stream.close();
-  if (g_temporary[0] == '\0') return;
-  const bool placed = !stream.fail() && std::rename(g_temporary, g_target.c_str()) == 0;
+  if (!g_pending) return;
+  const bool placed = !stream.fail() && std::rename(g_temporary.c_str(), g_target.c_str()) == 0;
   const int error = errno;
   if (!placed) RemoveTemporary();
-  Forget();
+  g_pending = 0;
   if (!placed) WriteFailed(writer, name, error);
 }

@@ -20,19 +20,21 @@ std::string OfType(const char* what, int type) { return what + std::to_string(ty
 
 // One value per type, then the rest of the line. Values are kept as they are
 // read, so a type count far beyond the file's values sizes nothing.
+// Returns whether all of them were read.
 bool ReadRadii(TextScanner& in, int types, const char* what, std::vector<double>& radii) {
   radii.clear();
-  for (double radius{}; static_cast<int>(radii.size()) < types; radii.push_back(radius)) {
-    if (!in.ReadReal(radius, OfType(what, static_cast<int>(radii.size())))) return false;
+  for (double radius{}; static_cast<int>(radii.size()) < types &&
+                        in.ReadReal(radius, OfType(what, static_cast<int>(radii.size())));) {
+    radii.push_back(radius);
   }
   in.SkipLine();
-  return true;
+  return static_cast<int>(radii.size()) == types;
 }
 
-bool ReadShellParameters(TextScanner& in) {
+void ReadShellParameters(TextScanner& in) {
   const std::string& name = in.name();
-  int n = 0;
-  if (!in.ReadCount(n, "the number of central atoms")) return false;
+  int n{};
+  if (!in.ReadCount(n, "the number of central atoms")) return;
   // Every input atom can serve as a central atom, and no more than those.
   const int available = SimpleCfg::natoms;
   const std::string line = name + ":" + std::to_string(in.line()) + ": ";
@@ -52,38 +54,35 @@ bool ReadShellParameters(TextScanner& in) {
   SimpleCfg::nmolecules = n;
   in.SkipLine();
 
-  int types = 0;
-  if (!in.ReadInt(types, "the number of types")) return false;
-  if (types < 1) {
-    in.Reject("the number of types (1 or more)");
-    return false;
-  }
+  int types{};
+  if (!in.ReadInt(types, "the number of types")) return;
+  if (types < 1) return in.Reject("the number of types (1 or more)");
   SimpleCfg::ntypes = types;
   in.SkipLine();
 
-  int central = 0;
-  if (!in.ReadInt(central, "the type of the central atoms")) return false;
+  int central{};
+  if (!in.ReadInt(central, "the type of the central atoms")) return;
   if (central < 1 || central > types) {
-    in.Reject("the type of the central atoms (1 to " + std::to_string(types) + ")");
-    return false;
+    return in.Reject("the type of the central atoms (1 to " + std::to_string(types) + ")");
   }
   SimpleCfg::centraltype = central - 1;
   in.SkipLine();
 
-  std::vector<int>& counts = SimpleCfg::nneighbours;  // empty: the layout was reset
-  std::int64_t sum = 0;
-  int kinds = 0;
+  std::vector<int>& counts = SimpleCfg::nneighbours;  // empty: read once a run
+  std::int64_t sum{};
+  int kinds{};
   for (int t = 0, count{}; t < types; ++t) {
-    if (!in.ReadCount(count, OfType("the number of neighbours of type ", t))) return false;
+    if (!in.ReadCount(count, OfType("the number of neighbours of type ", t))) return;
     counts.push_back(count);
     sum += count;
     if (count > 0) ++kinds;
   }
-  // The grown configuration's atoms and entries must fit the int counts.
-  if (n * (1 + sum) > kLargestCount || 2 * std::int64_t{n} * sum > kLargestCount) {
-    in.Reject(
+  // The grown configuration's atoms and entries must fit the int counts. The
+  // entries, two per neighbour, are at least as many as the atoms (n of them
+  // central) unless there are no neighbours, and then the atoms are n.
+  if (2 * std::int64_t{n} * sum > kLargestCount) {
+    return in.Reject(
         "neighbour counts for which the grown configuration's atoms and entries fit 2147483647");
-    return false;
   }
   in.SkipLine();
   FNC::nconstraints = kinds;
@@ -91,9 +90,9 @@ bool ReadShellParameters(TextScanner& in) {
   FNC::natoms = SimpleCfg::natoms;
   FNC::nentries = static_cast<int>(2 * n * sum);
 
-  if (!ReadRadii(in, types, "the inner radius of type ", SimpleCfg::rinner)) return false;
+  if (!ReadRadii(in, types, "the inner radius of type ", SimpleCfg::rinner)) return;
   const int inner_line = in.line();
-  if (!ReadRadii(in, types, "the outer radius of type ", SimpleCfg::router)) return false;
+  if (!ReadRadii(in, types, "the outer radius of type ", SimpleCfg::router)) return;
   // Radii that would place neighbours at infinite coordinates.
   const double box = SimpleCfg::boxlength;
   for (int t = 0; t < types; ++t) {
@@ -102,15 +101,12 @@ bool ReadShellParameters(TextScanner& in) {
     if (counts[t] > 0 &&
         !(std::isfinite(inner) && std::isfinite(outer) && std::isfinite(outer - inner) &&
           std::isfinite(inner / box) && std::isfinite(outer / box))) {
-      in.Reject("shell radii of type " + std::to_string(t + 1) +
-                    " whose difference and quotients by the box length are finite",
-                GeneralText(inner) + " and " + GeneralText(outer));
-      return false;
+      return in.Reject("shell radii of type " + std::to_string(t + 1) +
+                           " whose difference and quotients by the box length are finite",
+                       GeneralText(inner) + " and " + GeneralText(outer));
     }
   }
 
-  FNC::rmin.clear();
-  FNC::rmax.clear();
   SimpleCfg::ni.clear();
   SimpleCfg::typestart.assign(1, 0);
   for (int t = 0; t < types; ++t) {
@@ -130,7 +126,6 @@ bool ReadShellParameters(TextScanner& in) {
   // row count, coordinates, row and row start, and its entries.
   ClaimMemory(24.0 * available + 36.0 * FNC::natoms + 8.0 * FNC::nentries, name);
   FNC::ncoord.assign(static_cast<std::size_t>(FNC::natoms), 1);
-  return true;
 }
 
 }  // namespace
@@ -141,5 +136,6 @@ int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name) {
     ReadShellParameters(scan);
     CheckReadOutcome("SimpleCfg::GetFNCParameters", scan);
   });
-  return 1;
+  // A failed reading has stopped the run.
+  return !in.fail();
 }
