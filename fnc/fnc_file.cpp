@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <string_view>
 
 #include "fnc/fnc.hpp"
@@ -55,7 +56,7 @@ namespace {
 class Lines {
  public:
   Lines(std::istream& in, std::string name) : name_(std::move(name)) {
-    char block[1 << 16];
+    char block[BUFSIZ];
     for (std::streamsize got; (got = in.rdbuf()->sgetn(block, sizeof block)) > 0;) {
       text_.append(block, static_cast<std::size_t>(got));
     }
@@ -86,7 +87,8 @@ class Lines {
       p = std::min(line.find_first_not_of(' ', p), end);
       Number value{};
       const auto [stop, error] = std::from_chars(line.data() + p, line.data() + end, value);
-      if (p == end || error != std::errc() || stop != line.data() + end) Wrong(what, row, line);
+      // An empty field is an error of from_chars too.
+      if (error != std::errc() || stop != line.data() + end) Wrong(what, row, line);
       out.push_back(value);
       p = end;
     }

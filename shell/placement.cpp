@@ -23,38 +23,34 @@ class CellGrid {
  public:
   // Room for `atoms` atoms, claimed for the counts of the file `file`.
   CellGrid(double reach, std::size_t atoms, const std::string& file) : reach_(reach) {
-    // Cells at least `reach` wide, no more of them than about twice the
-    // atoms; fewer than three a side could not part near from far.
-    const double fit = std::floor(1 / reach);
-    cells_ = static_cast<int>(std::min(fit, std::cbrt(2.0 * static_cast<double>(atoms) + 1)));
-    if (cells_ < 3) cells_ = 1;
+    // Cells at least `reach` wide, and no more of them than about twice the
+    // atoms.
+    const double fit = std::min(std::floor(1 / reach), std::cbrt(2.0 * static_cast<double>(atoms)));
+    cells_ = static_cast<int>(std::max(fit, 1.0));
     const auto cells = static_cast<std::size_t>(cells_) * cells_ * cells_;
     ClaimMemory(4.0 * static_cast<double>(cells) + 28.0 * static_cast<double>(atoms), file);
     head_.assign(cells, -1);
-    next_.reserve(atoms);
-    xyz_.reserve(3 * atoms);
   }
 
   // Whether no atom lies closer than the reach to `p`.
   bool Clear(const double* p) const {
     const Place place = Locate(p);
-    // The cells around, a side at a time, wrapped.
+    // The cells around, a side at a time, wrapped (with fewer than three
+    // cells a side, some of them more than once).
     int around[3][3];
-    const int span = cells_ > 1 ? 1 : 0;
     for (int k = 0; k < 3; ++k) {
-      for (int d = -span; d <= span; ++d)
-        around[k][d + span] = (place.cell[k] + d + cells_) % cells_;
+      for (int d = 0; d < 3; ++d) around[k][d] = (place.cell[k] + d - 1 + cells_) % cells_;
     }
-    for (int z = 0; z <= 2 * span; ++z) {
-      for (int y = 0; y <= 2 * span; ++y) {
-        for (int x = 0; x <= 2 * span; ++x) {
-          const int cell = (around[2][z] * cells_ + around[1][y]) * cells_ + around[0][x];
-          for (int a = head_[static_cast<std::size_t>(cell)]; a >= 0; a = next_[a]) {
+    for (const int z : around[2]) {
+      for (const int y : around[1]) {
+        for (const int x : around[0]) {
+          for (int a = head_[static_cast<std::size_t>((z * cells_ + y) * cells_ + x)]; a >= 0;
+               a = next_[a]) {
             double sum = 0;
             for (int k = 0; k < 3; ++k) {
-              // Both in [0, 1): the nearest image is at most one box away.
+              // Both in [0, 1]: the nearest image is at most one box away.
               double delta = place.xyz[k] - xyz_[3 * static_cast<std::size_t>(a) + k];
-              delta -= (delta > 0.5 ? 1.0 : 0.0) - (delta < -0.5 ? 1.0 : 0.0);
+              delta -= std::nearbyint(delta);
               sum += delta * delta;
             }
             if (sum < reach_ * reach_) return false;
@@ -75,7 +71,8 @@ class CellGrid {
   }
 
  private:
-  // A position wrapped into the box, and its cell.
+  // A position wrapped into the box, and its cell (a position that rounds
+  // to the box's far side is in the first cell, its periodic image).
   struct Place {
     double xyz[3];
     int cell[3];
@@ -85,7 +82,7 @@ class CellGrid {
     Place place{};
     for (int k = 0; k < 3; ++k) {
       place.xyz[k] = p[k] - std::floor(p[k]);
-      place.cell[k] = std::min(static_cast<int>(place.xyz[k] * cells_), cells_ - 1);
+      place.cell[k] = static_cast<int>(place.xyz[k] * cells_) % cells_;
     }
     return place;
   }
@@ -121,7 +118,6 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
     s += nneighbours[t];
     if (nneighbours[t] > 0) ++kinds;
   }
-  fnc.rowstart[0] = 0;
   for (int t = 0, row = n; t < types; ++t) {
     fnc.rowstart[t + 1] = row;
     row += n * nneighbours[t];
