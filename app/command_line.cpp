@@ -81,14 +81,15 @@ void PrintHelp(const Command& command) {
   std::cout << "usage: fncprep " << command.name << ' ' << command.operands << " [options]\n\n"
             << command.summary << "\n\noptions:\n";
   for (const Option& option : command.options) {
-    std::string head =
-        std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
-    std::string help = option.help;
-    for (std::size_t p = 0; (p = help.find('\n', p)) != std::string::npos; p += 24) {
-      help.replace(p, 1, "\n" + std::string(23, ' '));
+    // The help in a column after the longest option and its value.
+    std::string line =
+        "  " + std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
+    line.resize(23, ' ');
+    for (const char c : std::string_view(option.help)) {
+      line += c;
+      if (c == '\n') line.append(23, ' ');
     }
-    std::cout << "  " << head << std::string(head.size() < 20 ? 21 - head.size() : 1, ' ') << help
-              << '\n';
+    std::cout << line << '\n';
   }
   std::cout << "  --help               Prints this help.\n";
 }

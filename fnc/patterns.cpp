@@ -211,10 +211,10 @@ void ForEachReach(Visit&& visit) {
 }
 
 // The first molecule in which a slot's atom index, c + m * d for molecules m
-// = 0 .. n - 1, lies outside 1 .. atoms; -1 if none does. The indices run
+// = 0 .. n - 1, lies outside 1 .. atoms; n if none does. The indices run
 // one way, so the answer comes without walking the molecules.
 std::int64_t FirstOutside(std::int64_t c, std::int64_t d, std::int64_t n, std::int64_t atoms) {
-  std::int64_t m = -1;
+  std::int64_t m = n;
   if (c < 1 || c > atoms) {
     m = 0;
   } else if (d > 0) {
@@ -222,7 +222,7 @@ std::int64_t FirstOutside(std::int64_t c, std::int64_t d, std::int64_t n, std::i
   } else if (d < 0) {
     m = (c - 1) / -d + 1;
   }
-  return m < n ? m : -1;
+  return std::min(m, n);
 }
 
 // Every atom must be reached at most once by the repeated patterns: the
@@ -237,7 +237,7 @@ void CheckCoverage() {
       const std::int64_t c = FNC::patcentral[row];
       const std::int64_t d = FNC::patoffset[row];
       const std::int64_t m = FirstOutside(c, d, FNC::nmol[j], FNC::natoms);
-      if (m < 0) continue;
+      if (m == FNC::nmol[j]) continue;
       const std::int64_t x = c + m * d;
       Stop(At(FNC::patline[row]) + "expected atom indices from 1 to " +
                std::to_string(FNC::natoms) + ", found " + std::to_string(x) + " for the atom " +

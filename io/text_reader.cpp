@@ -63,7 +63,6 @@ bool TextScanner::Fail(std::ios::iostate state) {
 }
 
 void TextScanner::Failed(std::string_view what, std::size_t at) {
-  if (!expected_.empty()) return;
   expected_ = what.empty() ? "a value" : what;
   found_ = "the end of the file";
   if (in_.bad()) {
@@ -236,12 +235,10 @@ void TextScanner::SkipLines(int count) {
 }
 
 void TextScanner::Reject(std::string_view what, std::string_view found) {
-  if (expected_.empty()) {
-    expected_ = what;
-    found_ =
-        found.empty() ? std::string(block_.data() + next_ - token_length_, token_length_) : found;
-    problem_line_ = token_line_;
-  }
+  expected_ = what;
+  found_ =
+      found.empty() ? std::string(block_.data() + next_ - token_length_, token_length_) : found;
+  problem_line_ = token_line_;
   in_.clear((in_.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
 }
 

@@ -37,7 +37,8 @@ class TextScanner {
   void SkipLines(int count);
   // Marks the stream failed because the value just read is refused (fail
   // set, end-of-file cleared, so the warning block reports a wrong format):
-  // "expected WHAT, found VALUE" (or FOUND) at that value's line.
+  // "expected WHAT, found VALUE" (or FOUND) at that value's line. Only a
+  // value read without a failure is refused.
   void Reject(std::string_view what, std::string_view found = {});
   // Whether, past the current line, the file holds another value.
   bool MoreValues();
@@ -60,7 +61,8 @@ class TextScanner {
   // it; false when nothing more could be read.
   bool Refill();
   bool Fail(std::ios::iostate state);
-  // Keeps the first failure: what was expected, and what stands at `at`.
+  // Keeps the failure, the first since every read after it fails before it
+  // gets here: what was expected, and what stands at `at`.
   void Failed(std::string_view what, std::size_t at);
 
   std::istream& in_;
