@@ -109,19 +109,22 @@ bool TextScanner::Refill() {
   return true;
 }
 
-bool TextScanner::StartValue(std::string_view what) {
-  if (!in_.good()) return Fail(std::ios::goodbit);
+bool TextScanner::SkipSpace() {
   for (;;) {
     for (; next_ < end_ && IsSpace(block_[next_]); ++next_) line_ += block_[next_] == '\n';
     if (next_ < end_) {
       token_line_ = line_;
       return true;
     }
-    if (!Refill()) {
-      Failed(what, end_);
-      return Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);
-    }
+    if (!Refill()) return false;
   }
+}
+
+bool TextScanner::StartValue(std::string_view what) {
+  if (!in_.good()) return Fail(std::ios::goodbit);
+  if (SkipSpace()) return true;
+  Failed(what, end_);
+  return Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);
 }
 
 template <class Scan>
@@ -248,12 +251,7 @@ bool TextScanner::MoreValues() {
     if (c == '\n') break;
     ++next_;
   }
-  for (;;) {
-    for (; next_ < end_ && IsSpace(block_[next_]); ++next_) line_ += block_[next_] == '\n';
-    if (next_ < end_) break;
-    if (!Refill()) return false;
-  }
-  token_line_ = line_;
+  if (!SkipSpace()) return false;
   const char c = block_[next_];
   return IsDigit(c) || c == '+' || c == '-' || c == '.';
 }

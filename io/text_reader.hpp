@@ -55,6 +55,9 @@ class TextScanner {
   // characters the stream's extraction would take, all in the block.
   template <class Scan>
   auto TakeToken(Scan scan, std::string_view what);
+  // Skips white space up to the next character, whose line becomes the
+  // value's; false at the end.
+  bool SkipSpace();
   // Skips white space; false (end-of-file and fail set) at the end.
   bool StartValue(std::string_view what);
   // Moves the unread text to the start of the block and reads more behind

@@ -123,5 +123,5 @@ double PortableCbrt(double x) {
   double root = 1;
   for (int step = 0; step < 7; ++step) root -= (root * root * root - m) / (3 * root * root);
   root = std::ldexp(root, (exponent - rest) / 3);
-  return x < 0 ? -root : root;
+  return std::copysign(root, x);
 }

@@ -1,8 +1,9 @@
 // Fuzz target: whole runs of both modes on fuzzed files end in a normal return or the program's own
 // stop, never in a crash, a sanitizer report or a hang; a finished run holds every pair in the rows
 // of both its atoms and writes files of the layout's length; and a run gives the same messages and
-// files whatever ran before it in the process. Input: '1', the .incfg text, a byte 0x01 and the
-// shell parameters; or any other byte and the pair list of mode 2.
+// files whatever ran before it in the process, and leaves nothing that changes the next run. Input:
+// '1', the .incfg text, a byte 0x01 and the shell parameters; or any other byte and the pair list
+// of mode 2.
 #include <algorithm>
 #include <cstdint>
 #include <iostream>
@@ -107,17 +108,26 @@ std::string Run(const std::string& text) {
   return shown.str();
 }
 
-// A pair list of two molecule types, two kinds and a free atom, whose run
-// leaves the counts and arrays of mode 2 filled.
+// A pair list of two molecule types, two kinds and a free atom, and a
+// configuration of three centres with neighbours of three types: runs that
+// leave the counts and arrays of both modes filled.
 const std::string kPairListRun =
     "2\n6\n2\n1 1\n2 3\n1 2\n1 1 2\n1 2 3 4\n2 3 4\n3 4 6 7\n2\n4 5 7 8\n";
+const std::string kShellRun =
+    "1\ncentres\n\n\n\n\n\n 3 atoms\n 1 type\n\n\n\n\n\n 20 box\n\n\n\n 3 atoms of type 1\n\n\n\n"
+    " 0.1 0.2 0.3\n -0.25 0 0.45\n 0.4 -0.4 0\n\x01"
+    "3\n3\n1\n0 2 3\n0 1.0 2.0\n0 1.5 2.5\n";
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Both reference runs as in a fresh process, before any other run.
+  static const std::string pairs_fresh = Run(kPairListRun);
+  static const std::string shells_fresh = Run(kShellRun);
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::string shown = Run(text);
-  Run(kPairListRun);
+  FUZZ_REQUIRE(Run(kPairListRun) == pairs_fresh);
+  FUZZ_REQUIRE(Run(kShellRun) == shells_fresh);
   FUZZ_REQUIRE(Run(text) == shown);
   return 0;
 }
