@@ -5,26 +5,22 @@
 
 #include "io/console.hpp"
 
-int SimpleCfg::natoms = 0;
-int SimpleCfg::ntypes = 0;
+// Every class-wide member starts at zero or empty, where ResetLayout returns
+// it.
+int SimpleCfg::natoms, SimpleCfg::ntypes, SimpleCfg::nmolecules, SimpleCfg::centraltype;
+double SimpleCfg::boxlength;
 std::vector<int> SimpleCfg::ni;
 std::vector<int> SimpleCfg::typestart;
-double SimpleCfg::boxlength = 0;
-int SimpleCfg::nmolecules = 0;
-int SimpleCfg::centraltype = 0;
 std::vector<int> SimpleCfg::nneighbours;
 std::vector<double> SimpleCfg::rinner;
 std::vector<double> SimpleCfg::router;
 
 void SimpleCfg::ResetLayout() {
   ResetMemoryClaims();
-  natoms = 0;
-  ntypes = 0;
+  natoms = ntypes = nmolecules = centraltype = 0;
+  boxlength = 0;
   ni.clear();
   typestart.clear();
-  boxlength = 0;
-  nmolecules = 0;
-  centraltype = 0;
   nneighbours.clear();
   rinner.clear();
   router.clear();

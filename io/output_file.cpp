@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 // file behind, as a stop that no handler sees does.
 std::string g_temporary;
 std::string g_target;
-volatile std::sig_atomic_t g_pending = 0;
+volatile std::sig_atomic_t g_pending = false;
 
 void RemoveTemporary() {
   if (g_pending) ::unlink(g_temporary.c_str());
@@ -78,7 +78,7 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
   g_temporary = (target.parent_path() / hidden).string();
   const int file = ::mkstemp(g_temporary.data());
   if (file < 0) return direct();
-  g_pending = 1;
+  g_pending = true;
   // The permission bits, owner and group of a replaced file (the owner where
   // the system allows it), or those of a new one.
   ::fchmod(file, exists ? status.st_mode & 07777 : NewFileMode());
@@ -91,7 +91,7 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
   // now the temporary file's) is refused through the stream, as before.
   if (!stream.is_open()) {
     RemoveTemporary();
-    g_pending = 0;
+    g_pending = false;
     return direct();
   }
   g_target = target.string();
@@ -104,6 +104,6 @@ void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::stri
   const bool placed = !stream.fail() && std::rename(g_temporary.c_str(), g_target.c_str()) == 0;
   const int error = errno;
   if (!placed) RemoveTemporary();
-  g_pending = 0;
+  g_pending = false;
   if (!placed) WriteFailed(writer, name, error);
 }
