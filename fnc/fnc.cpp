@@ -56,7 +56,8 @@ FNC::FNC() {
     const auto types = static_cast<std::size_t>(std::max(SimpleCfg::ntypes, 0));
     centralindex.resize(rows);
     std::iota(centralindex.begin(), centralindex.end(), 0);
-    // Every row and entry is written by the placement or the expansion.
+    // Every row and entry is written by the placement or the expansion; the
+    // first row starts at 0.
     liststart.resize(rows);
     neighbours.resize(entries);
     constrainttype.resize(entries);

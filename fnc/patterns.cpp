@@ -309,10 +309,7 @@ void FNC::AssemblePatterns() {
 }
 
 void FNC::ExpandPatterns() {
-  if (natoms >= 1) {
-    liststart[0] = 0;
-    for (int i = 1; i < natoms; ++i) liststart[i] = liststart[i - 1] + ncoord[i - 1];
-  }
+  for (int i = 1; i < natoms; ++i) liststart[i] = liststart[i - 1] + ncoord[i - 1];
   ForEachReach([this](int row, std::int64_t m, std::int64_t x) {
     centralindex[x - 1] = static_cast<int>(x - 1);
     const int start = liststart[x - 1];

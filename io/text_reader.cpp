@@ -76,7 +76,6 @@ void TextScanner::Failed(std::string_view what, std::size_t at) {
 }
 
 std::string TextScanner::Problem() const {
-  if (expected_.empty()) return name_ + ": cannot be read";
   return name_ + ":" + std::to_string(problem_line_) + ": expected " + expected_ + ", found " +
          found_;
 }

@@ -47,7 +47,7 @@ class TextScanner {
   const std::string& name() const { return name_; }
   // The line of the last value read.
   int line() const { return token_line_; }
-  // The located message of the first failure.
+  // The located message of the first failure (there must be one).
   std::string Problem() const;
 
  private:
