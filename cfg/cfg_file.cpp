@@ -21,7 +21,7 @@ std::string CountOfType(int type) {
 }  // namespace
 
 bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
-  if (!HasOpenFile(in) || in.fail()) {
+  if (in.fail()) {
     Say("SimpleCfg::GetParams_cfg - text file not open or non-existing.");
     return false;
   }
@@ -67,7 +67,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
 }
 
 void SimpleCfg::load(std::istream& in, const std::string& name) {
-  if (!HasOpenFile(in) || in.fail()) {
+  if (in.fail()) {
     std::cerr << "SimpleCfg::load - file not open or non-existing." << std::endl;
     FatalStop();
   }
@@ -98,12 +98,12 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
         return std::string(1, "xyz"[i % 3]) + " of atom " + std::to_string(i / 3 + 1);
       });
     }();
-    if (in.fail()) CheckReadOutcome("SimpleCfg::load", scan);
+    CheckReadOutcome("SimpleCfg::load", scan);
   });
 }
 
 void SimpleCfg::save(std::ostream& out, const std::string& title, const std::string& name) const {
-  if (!HasOpenFile(out) || out.fail()) {
+  if (out.fail()) {
     std::cerr << "There is no open file to save the SimpleCfg object " << std::endl;
     FatalStop();
   }

@@ -12,7 +12,7 @@
 #include "io/text_writer.hpp"
 
 void FNC::rawsave(std::ostream& out, const std::string& name) const {
-  if (!HasOpenFile(out) || out.fail()) {
+  if (out.fail()) {
     std::cerr << "There is no open file to save the FNC object " << std::endl;
     FatalStop();
   }

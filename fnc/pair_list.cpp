@@ -129,7 +129,7 @@ void ReadPairList(TextScanner& in) {
 }  // namespace
 
 int FNC::GetFNCParams2(std::istream& in, const std::string& name) {
-  if (!HasOpenFile(in) || in.fail()) {
+  if (in.fail()) {
     Say("FNC::GetFNCParams2 - file not open or non-existing.");
     FatalStop();
   }

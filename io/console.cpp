@@ -63,12 +63,6 @@ void SetUpConsole() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool HasOpenFile(const std::ios& stream) {
-  // The run's streams always have a buffer: a file's, or the console's.
-  if (const auto* file = dynamic_cast<const std::filebuf*>(stream.rdbuf())) return file->is_open();
-  return true;
-}
-
 void WarningBlock(std::string_view name, const std::ios& stream) {
   Say("****WARNING****");
   Say(name);
@@ -81,7 +75,7 @@ void WarningBlock(std::string_view name, const std::ios& stream) {
 }
 
 void CheckReadOutcome(std::string_view name, const TextScanner& scan) {
-  if (HasOpenFile(scan.stream()) && !scan.stream().fail()) return;
+  if (!scan.stream().fail()) return;
   if (!InDialogue()) throw RunFailure(scan.Problem());
   WarningBlock(name, scan.stream());
 }

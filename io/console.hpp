@@ -61,9 +61,6 @@ void Tell(const Parts&... parts) {
 // strict; the dialogue says nothing.
 void Warn(const std::string& text);
 
-// True unless the stream is a file stream with no file open.
-bool HasOpenFile(const std::ios& stream);
-
 // On the command line, a folder given as a file ends the run at once.
 void RefuseFolder(const std::string& name);
 
