@@ -199,12 +199,13 @@ bool TextScanner::ReadCount(int& value, std::string_view what) {
 
 std::size_t TextScanner::ReadReals(double* values, std::size_t count,
                                    const std::function<std::string(std::size_t)>& what) {
-  const bool failed_before = !expected_.empty();
-  std::size_t done = 0;
-  while (done < count && ReadReal(values[done], "")) ++done;
-  // Only the value that fails is named.
-  if (done < count && !failed_before && !expected_.empty()) expected_ = what(done);
-  return done;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!ReadReal(values[i], "")) {
+      expected_ = what(i);  // only the value that fails is named
+      return i;
+    }
+  }
+  return count;
 }
 
 void TextScanner::SkipLine() {

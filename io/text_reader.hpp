@@ -29,7 +29,8 @@ class TextScanner {
   // array is sized or indexed from it.
   bool ReadCount(int& value, std::string_view what);
   // Reads `count` reals as that many calls of ReadReal would, stopping at the
-  // first that fails; returns how many were read. `what(i)` names value i.
+  // first that fails, which `what(i)` names (value i); returns how many were
+  // read. Only a scanner without a failure names its failure so.
   std::size_t ReadReals(double* values, std::size_t count,
                         const std::function<std::string(std::size_t)>& what);
   // Discards the rest of the line, its line feed included.

@@ -88,7 +88,7 @@ class CellGrid {
   }
 
   double reach_;
-  int cells_ = 1;
+  int cells_{};
   std::vector<int> head_;
   std::vector<int> next_;
   std::vector<double> xyz_;
