@@ -5,6 +5,7 @@
 #include <fstream>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "cfg/simple_cfg.hpp"
 #include "io/console.hpp"
@@ -14,9 +15,7 @@
 namespace {
 
 // What the first number of a type block's first line is.
-std::string CountOfType(int type) {
-  return "the number of atoms of type " + std::to_string(type + 1);
-}
+constexpr std::string_view kTypeCount = "the number of atoms of type ";
 
 }  // namespace
 
@@ -47,7 +46,7 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
       typestart.assign(1, 0);
       for (int t = 0; t < types; ++t) {
         int count{};
-        if (!scan.ReadCount(count, CountOfType(t))) return;
+        if (!scan.ReadCount(count, OfType(kTypeCount, t))) return;
         scan.SkipLines(4);
         if (std::int64_t{typestart.back()} + count > std::numeric_limits<int>::max()) {
           return scan.Reject("type counts whose sum fits 2147483647", std::to_string(count));
@@ -90,7 +89,7 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
       scan.SkipLines(10);  // the box, read before
       for (int t = 0; t < types; ++t) {
         int count{};
-        if (!scan.ReadCount(count, CountOfType(t))) return;
+        if (!scan.ReadCount(count, OfType(kTypeCount, t))) return;
         scan.SkipLines(4);
         if (count != ni[t]) return scan.Reject(std::to_string(ni[t]) + " atoms, as read before");
       }

@@ -79,7 +79,9 @@ class Lines {
   void Numbers(std::size_t count, const char* what, std::vector<Number>& out, std::size_t width = 0,
                int row = 0) {
     const std::string_view line = Next(what, row);
-    const bool fixed = line.size() == count * width;  // (free format, width 0: an empty line)
+    // Fixed fields when the line is exactly as long as they are. (In free
+    // format, width 0, only an empty line is, and it reads alike either way.)
+    const bool fixed = line.size() == count * width;
     std::size_t p = 0;
     for (std::size_t i = 0; i < count; ++i) {
       if (!fixed) p = std::min(line.find_first_not_of(' ', p), line.size());

@@ -13,8 +13,6 @@
 
 namespace {
 
-std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
-
 // Reads one record of `count` counts, each one refused when negative.
 void ReadCounts(TextScanner& in, int count, const char* what, std::vector<int>& values) {
   values.clear();

@@ -54,6 +54,10 @@ Extent ScanReal(const char* p, const char* end) {
 
 }  // namespace
 
+std::string OfType(std::string_view what, int type) {
+  return std::string(what) + std::to_string(type + 1);
+}
+
 TextScanner::TextScanner(std::istream& in, std::string name)
     : in_(in), name_(std::move(name)), block_(kBlockSize) {}
 

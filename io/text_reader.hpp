@@ -13,6 +13,10 @@
 #include <utility>
 #include <vector>
 
+// The name of a value given for each type, as messages show it: `what`
+// followed by the type counted from 1 ("the inner radius of type 2").
+std::string OfType(std::string_view what, int type);
+
 // Reads a whole file through a block of its own. Whatever it has taken into
 // its block is gone from the stream, so a reader uses one scanner from the
 // start of its file to where it stops reading. The scanner knows the file's

@@ -131,10 +131,9 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
   const std::size_t neighbour_entries = static_cast<std::size_t>(s) * n;
 
   // Points uniform in the volume come from the cubes of the radii.
-  for (int t = 0; t < types && how.uniform; ++t) {
-    const double inner3 = rinner[t] * rinner[t] * rinner[t];
-    const double outer3 = router[t] * router[t] * router[t];
-    if (nneighbours[t] > 0 && !std::isfinite(outer3 - inner3)) {
+  const auto cube = [](double r) { return r * r * r; };
+  for (int t = 0; t < types; ++t) {
+    if (how.uniform && nneighbours[t] > 0 && !std::isfinite(cube(router[t]) - cube(rinner[t]))) {
       Stop(how.parameters + ": the shell radii of type " + std::to_string(t + 1) +
                " are too large for --uniform, which takes their cubes",
            [] {});
@@ -176,6 +175,8 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
       const int count = nneighbours[t];
       const double inner = rinner[t];
       const double outer = router[t];
+      const double inner3 = cube(inner);
+      const double outer3 = cube(outer);
       for (int m = 0; m < count; ++m) {
         const int position = first_position[t] + count * j + m;
         double* atom = typeptr[t] + static_cast<std::size_t>(position) * 3;
@@ -190,8 +191,7 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
           double cos_phi{};
           if (how.uniform) {
             // r^3 and cos(theta) uniform: points uniform in the shell's volume.
-            const double inner3 = inner * inner * inner;
-            r = PortableCbrt(inner3 + u1 * (outer * outer * outer - inner3)) / box;
+            r = PortableCbrt(inner3 + u1 * (outer3 - inner3)) / box;
             cos_theta = 2 * u2 - 1;
             sin_theta = std::sqrt((1 - cos_theta) * (1 + cos_theta));
             PortableSinCos(6.283185307179586 * u3, sin_phi, cos_phi);

@@ -16,8 +16,6 @@ namespace {
 
 constexpr std::int64_t kLargestCount = std::numeric_limits<int>::max();
 
-std::string OfType(const char* what, int type) { return what + std::to_string(type + 1); }
-
 // One value per type, then the rest of the line. Values are kept as they are
 // read, so a type count far beyond the file's values sizes nothing.
 // Returns whether all of them were read.
