@@ -19,11 +19,17 @@ namespace fs = std::filesystem;
 // The temporary file of the output being written, and the name it is to
 // take. The handlers remove the temporary file while `g_pending` is set,
 // from its creation until it is in place; its name is not changed meanwhile.
-// A signal in the instant between the creation and the setting leaves the
-// file behind, as a stop that no handler sees does.
 std::string g_temporary;
 std::string g_target;
 volatile std::sig_atomic_t g_pending = false;
+
+void HoldSignals(int how) {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigprocmask(how, &signals, nullptr);
+}
 
 void RemoveTemporary() {
   if (g_pending) ::unlink(g_temporary.c_str());
@@ -76,9 +82,13 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
   std::string hidden(".");
   hidden.append(target.filename().string()).append(".XXXXXX");
   g_temporary = (target.parent_path() / hidden).string();
+  // Created and registered with the signals held back, so that none comes
+  // between the two and leaves the file behind.
+  HoldSignals(SIG_BLOCK);
   const int file = ::mkstemp(g_temporary.data());
+  g_pending = file >= 0;
+  HoldSignals(SIG_UNBLOCK);
   if (file < 0) return direct();
-  g_pending = true;
   // The permission bits, owner and group of a replaced file (the owner where
   // the system allows it), or those of a new one.
   ::fchmod(file, exists ? status.st_mode & 07777 : NewFileMode());
