@@ -4,10 +4,25 @@
 # folder where the program runs), setup (bash, run there first), run (bash, run instead of the
 # program, named by $FNCPREP; status 77 skips the case), faketime (the clock frozen at this UTC
 # time), and expected/: stdout, stderr, status, files/ (produced with exactly these bytes) and
-# absent (paths that must not exist, one a line).
+# absent (paths that must not exist, one a line). A case with neither args nor run is a dialogue:
+# its standard output must start with the help text pinned in cases/dialogue_help_text, and
+# expected/stdout holds what follows it.
+# tests/golden.sh --update CASE_DIR...: runs each case with $FNCPREP (build-test/fncprep by
+# default) and rewrites its stdout, stderr, status and the files already under expected/files/,
+# for review with git diff.
 set -u
-CASE_DIR=$(cd "$2" && pwd)
 SOURCE_DIR=$(cd "$(dirname "$0")/.." && pwd)
+HELP=$SOURCE_DIR/tests/cases/dialogue_help_text/expected/stdout
+if [ "${1:-}" = --update ]; then
+  for case in "${@:2}"; do
+    mkdir -p "$case/expected"
+    bash "$0" "${FNCPREP:-$SOURCE_DIR/build-test/fncprep}" "$case" "$(cd "$case" && pwd)/expected" >/dev/null
+    case $? in 0) ;; 77) echo "$case: skipped, not updated" ;; *) echo "$case: not updated" ;; esac
+  done
+  exit 0
+fi
+CASE_DIR=$(cd "$2" && pwd)
+UPDATE=${3:-}
 export FNCPREP=$1 CASE_DIR SOURCE_DIR TZ=UTC
 work=$(mktemp -d) out=$(mktemp -d)
 trap 'rm -rf "$work" "$out"' EXIT
@@ -26,6 +41,20 @@ status=$?
 echo $status >"$out/status"
 
 failed=0
+if [ ! -f "$CASE_DIR/args" ] && [ ! -f "$CASE_DIR/run" ]; then
+  lines=$(wc -l <"$HELP")
+  head -n "$lines" "$out/stdout" | cmp -s - "$HELP" ||
+    { echo "stdout does not start with the help text" && failed=1; }
+  tail -n +$((lines + 1)) "$out/stdout" >"$out/rest" && mv "$out/rest" "$out/stdout"
+fi
+if [ -n "$UPDATE" ]; then
+  [ $failed = 0 ] || exit 1
+  cp "$out/stdout" "$out/stderr" "$out/status" "$UPDATE/"
+  while IFS= read -r -d '' file; do
+    cp "$work/${file#"$UPDATE/files/"}" "$file"
+  done < <(find "$UPDATE/files" -type f -print0 2>/dev/null)
+  exit 0
+fi
 same() { cmp -s "$2" "$3" || { echo "$1 differs:" && diff -u "$2" "$3" | head -n 40 && failed=1; }; }
 for part in stdout stderr status; do same "$part" "$CASE_DIR/expected/$part" "$out/$part"; done
 while IFS= read -r -d '' file; do
