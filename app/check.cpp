@@ -1,23 +1,25 @@
-// The check of a configuration against its constraints: per kind the window,
-// the pairs and where their distances lie; lists that are not symmetric;
-// indices out of range; the first violations.
+// The check of a configuration against its constraints, in three steps: the
+// files are read, the constraints judged into a result, and the result
+// reported (per kind the window, the pairs and where their distances lie;
+// lists that are not symmetric; indices out of range; the first violations)
+// with the optional outputs.
 #include "app/check.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <iomanip>
 #include <iostream>
-#include <limits>
+#include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "app/driver.hpp"
 #include "app/plot.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "cfg/xyz_file.hpp"
 #include "fnc/fnc_file.hpp"
-#include "io/console.hpp"
 #include "io/number_format.hpp"
 #include "io/output_file.hpp"
 
@@ -37,121 +39,164 @@ double Distance(const double* a, const double* b, double box) {
   return std::sqrt(sum) * box;
 }
 
-}  // namespace
+struct CheckInputs {
+  std::unique_ptr<SimpleCfg> config;
+  ConstraintFile fnc;
+};
 
-int RunCheck(const CheckRequest& request) {
+CheckInputs ReadInputs(const CheckRequest& request, Report& report) {
   std::ifstream in;
-  OpenTwiceReadable(in, request.cfg);
-  SimpleCfg::GetParams_cfg(in, request.cfg);
-  SimpleCfg config;
-  OpenTwiceReadable(in, request.cfg);
-  config.load(in, request.cfg);
-  OpenOn(in, request.fnc, std::ios::in);
-  const ConstraintFile fnc = ReadConstraintFile(in, request.fnc);
+  Open(in, request.cfg, report, true);
+  SimpleCfg::GetParams_cfg(in, request.cfg, report);
+  CheckInputs inputs{std::make_unique<SimpleCfg>(report), {}};
+  Open(in, request.cfg, report, true);
+  inputs.config->load(in, request.cfg);
+  Open(in, request.fnc, report);
+  inputs.fnc = ReadConstraintFile(in, request.fnc);
+  return inputs;
+}
 
-  const double box = SimpleCfg::boxlength;
-  const int atoms = config.size();
-  const auto rows = static_cast<int>(fnc.atom.size());
-  const auto kinds = static_cast<int>(fnc.rmin.size());
-  std::cout << request.cfg << ": " << atoms << " atoms in a box of " << GeneralText(box) << '\n'
-            << request.fnc << ": " << rows << " atoms, " << kinds
-            << (kinds == 1 ? " kind, " : " kinds, ") << fnc.kind.size() << " constraint entries\n";
-  int failures = 0;
-  if (rows != atoms) {
-    std::cout << "the constraint file has " << rows << " rows, the configuration " << atoms
-              << " atoms\n";
-    ++failures;
-  }
+// An entry found wrong, in the order found: listed without its reverse, or a
+// pair outside its window (atoms and kind 0-based).
+struct Finding {
+  bool violation;
+  int a, b, kind;
+  double distance;
+};
 
-  // Each atom's row, and each row's entries ordered for the search of a reverse.
-  std::vector<int> row_of(static_cast<std::size_t>(atoms), -1);
-  std::vector<std::size_t> first(static_cast<std::size_t>(rows) + 1, 0);
+// What the check found.
+struct CheckResult {
+  std::vector<KindDistances> kinds;
+  std::vector<Finding> shown;  // the first few of each sort
+  int asymmetric = 0;
   int out_of_range = 0;
   int repeated_rows = 0;
-  for (int r = 0; r < rows; ++r) {
-    first[r + 1] = first[r] + static_cast<std::size_t>(fnc.count[r]);
-    const int a = fnc.atom[r];
-    if (a < 0 || a >= atoms) {
-      ++out_of_range;
-    } else if (row_of[a] >= 0) {
-      ++repeated_rows;
-    } else {
-      row_of[a] = r;
+};
+
+// Each atom's row, and each row's entries ordered for the search of a reverse.
+class RowIndex {
+ public:
+  RowIndex(const ConstraintFile& fnc, int atoms, CheckResult& result)
+      : row_of_(static_cast<std::size_t>(atoms), -1), first_(fnc.atom.size() + 1, 0) {
+    for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
+      first_[r + 1] = first_[r] + static_cast<std::size_t>(fnc.count[r]);
+      const int a = fnc.atom[r];
+      if (a < 0 || a >= atoms) {
+        ++result.out_of_range;
+      } else if (row_of_[a] >= 0) {
+        ++result.repeated_rows;
+      } else {
+        row_of_[a] = static_cast<int>(r);
+      }
+    }
+    for (std::size_t e = 0; e < fnc.neighbour.size(); ++e) {
+      sorted_.push_back(Key(fnc.neighbour[e], fnc.kind[e]));
+    }
+    for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
+      std::sort(sorted_.begin() + first_[r], sorted_.begin() + first_[r + 1]);
     }
   }
-  std::vector<std::uint64_t> sorted(fnc.neighbour.size());
-  for (std::size_t e = 0; e < sorted.size(); ++e) {
-    sorted[e] = static_cast<std::uint64_t>(static_cast<std::uint32_t>(fnc.neighbour[e])) << 32 |
-                static_cast<std::uint32_t>(fnc.kind[e]);
-  }
-  for (int r = 0; r < rows; ++r)
-    std::sort(sorted.begin() + first[r], sorted.begin() + first[r + 1]);
-  const auto listed = [&](int atom, int neighbour, int kind) {
-    const int r = row_of[atom];
-    const std::uint64_t key = static_cast<std::uint64_t>(static_cast<std::uint32_t>(neighbour))
-                                  << 32 |
-                              static_cast<std::uint32_t>(kind);
-    return r >= 0 &&
-           std::binary_search(sorted.begin() + first[r], sorted.begin() + first[r + 1], key);
-  };
 
+  std::size_t first(std::size_t row) const { return first_[row]; }
+  // Whether the row of `atom` lists `neighbour` with `kind`.
+  bool Lists(int atom, int neighbour, int kind) const {
+    const int r = row_of_[atom];
+    return r >= 0 && std::binary_search(sorted_.begin() + first_[r],
+                                        sorted_.begin() + first_[r + 1], Key(neighbour, kind));
+  }
+
+ private:
+  static std::uint64_t Key(int neighbour, int kind) {
+    return std::uint64_t{static_cast<std::uint32_t>(neighbour)} << 32 |
+           static_cast<std::uint32_t>(kind);
+  }
+
+  std::vector<int> row_of_;
+  std::vector<std::size_t> first_;
+  std::vector<std::uint64_t> sorted_;
+};
+
+CheckResult Judge(const SimpleCfg& config, const ConstraintFile& fnc) {
+  const double box = SimpleCfg::boxlength;
+  const int atoms = config.size();
+  const auto kinds = static_cast<int>(fnc.rmin.size());
+  CheckResult result;
+  const RowIndex index(fnc, atoms, result);
   // The file holds coordinates to 15 decimals of the box length: distances
   // that close to a bound are taken as on it.
-  std::vector<KindDistances> stats(static_cast<std::size_t>(kinds));
   for (int k = 0; k < kinds; ++k) {
-    stats[k] = KindDistances(fnc.rmin[k], fnc.rmax[k], 1e-10 * (box + std::fabs(fnc.rmax[k])));
+    result.kinds.emplace_back(fnc.rmin[k], fnc.rmax[k], 1e-10 * (box + std::fabs(fnc.rmax[k])));
   }
-  int asymmetric = 0;
   int violations = 0;
-  for (int r = 0; r < rows; ++r) {
+  for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
     const int a = fnc.atom[r];
-    for (std::size_t e = first[r]; e < first[r + 1]; ++e) {
+    for (std::size_t e = index.first(r); e < index.first(r + 1); ++e) {
       const int b = fnc.neighbour[e];
       const int k = fnc.kind[e];
       if (a < 0 || a >= atoms || b < 0 || b >= atoms || k < 0 || k >= kinds) {
-        ++out_of_range;
+        ++result.out_of_range;
         continue;
       }
-      const bool reverse = listed(b, a, k);
-      if (!reverse) {
-        ++asymmetric;
-        if (asymmetric <= kViolationsShown) {
-          std::cout << "atom " << a + 1 << " lists atom " << b + 1 << " with kind " << k + 1
-                    << ", but atom " << b + 1 << " does not list atom " << a + 1 << '\n';
-        }
+      const bool reverse = index.Lists(b, a, k);
+      if (!reverse && ++result.asymmetric <= kViolationsShown) {
+        result.shown.push_back({false, a, b, k, 0});
       }
       // Each pair once: from its lower atom, or from its only side.
       if (a > b && reverse) continue;
       const double distance = Distance(config.coords.get() + 3 * std::size_t(a),
                                        config.coords.get() + 3 * std::size_t(b), box);
-      if (stats[k].Add(distance) && stats[k].window_max <= box / 2 &&
-          ++violations <= kViolationsShown) {
-        std::cout << "violation: atoms " << a + 1 << " and " << b + 1 << " (kind " << k + 1
-                  << ") are " << GeneralText(distance) << " apart, outside "
-                  << GeneralText(fnc.rmin[k]) << " .. " << GeneralText(fnc.rmax[k]) << '\n';
+      KindDistances& kind = result.kinds[k];
+      if (kind.Add(distance) && kind.window_max <= box / 2 && ++violations <= kViolationsShown) {
+        result.shown.push_back({true, a, b, k, distance});
       }
     }
   }
+  return result;
+}
 
+// One line of the table: the kind, its window, its pairs, the smallest, mean
+// and largest distance, and how many lie outside.
+void PrintKind(int k, const KindDistances& s) {
+  std::string window = GeneralText(s.window_min) + " .. " + GeneralText(s.window_max);
+  window.resize(std::max<std::size_t>(window.size(), 22), ' ');
+  std::cout << std::setw(4) << k + 1 << "  " << window << ' ' << std::setw(9) << s.pairs;
+  for (const double value : {s.smallest, s.sum / static_cast<double>(s.pairs), s.largest}) {
+    std::cout << ' ' << std::setw(12) << GeneralText(s.pairs ? value : 0.0);
+  }
+  std::cout << ' ' << std::setw(8) << s.outside << '\n';
+}
+
+// Prints the result; returns the number of failed checks.
+int PrintResult(const CheckRequest& request, const SimpleCfg& config, const ConstraintFile& fnc,
+                const CheckResult& result) {
+  const double box = SimpleCfg::boxlength;
+  const auto rows = static_cast<int>(fnc.atom.size());
+  const auto kinds = static_cast<int>(fnc.rmin.size());
+  std::cout << request.cfg << ": " << config.size() << " atoms in a box of " << GeneralText(box)
+            << '\n'
+            << request.fnc << ": " << rows << " atoms, " << kinds
+            << (kinds == 1 ? " kind, " : " kinds, ") << fnc.kind.size() << " constraint entries\n";
+  int failures = 0;
+  if (rows != config.size()) {
+    std::cout << "the constraint file has " << rows << " rows, the configuration " << config.size()
+              << " atoms\n";
+    ++failures;
+  }
+  for (const Finding& f : result.shown) {
+    if (f.violation) {
+      std::cout << "violation: atoms " << f.a + 1 << " and " << f.b + 1 << " (kind " << f.kind + 1
+                << ") are " << GeneralText(f.distance) << " apart, outside "
+                << GeneralText(fnc.rmin[f.kind]) << " .. " << GeneralText(fnc.rmax[f.kind]) << '\n';
+    } else {
+      std::cout << "atom " << f.a + 1 << " lists atom " << f.b + 1 << " with kind " << f.kind + 1
+                << ", but atom " << f.b + 1 << " does not list atom " << f.a + 1 << '\n';
+    }
+  }
   std::cout
       << "kind  window                     pairs     smallest         mean      largest  outside\n";
   for (int k = 0; k < kinds; ++k) {
-    const KindDistances& s = stats[k];
-    std::string window = GeneralText(s.window_min) + " .. " + GeneralText(s.window_max);
-    window.resize(std::max<std::size_t>(window.size(), 22), ' ');
-    window += ' ';
-    char numbers[5 * kNumberRoom];
-    char* end = FormatInteger(numbers, k + 1, 4);
-    end = std::copy_n("  ", 2, end);
-    end = std::copy(window.begin(), window.end(), end);
-    end = FormatInteger(end, s.pairs, 9);
-    for (const double value : {s.smallest, s.sum / static_cast<double>(s.pairs), s.largest}) {
-      *end++ = ' ';
-      end = FormatGeneral(end, s.pairs ? value : 0.0, 6, 12);
-    }
-    *end++ = ' ';
-    end = FormatInteger(end, s.outside, 8);
-    std::cout << std::string_view(numbers, end - numbers) << '\n';
+    const KindDistances& s = result.kinds[k];
+    PrintKind(k, s);
     if (s.window_max > box / 2) {
       std::cout << "      cannot be judged: the window reaches beyond half the box ("
                 << GeneralText(box / 2)
@@ -161,22 +206,34 @@ int RunCheck(const CheckRequest& request) {
       failures += s.outside > 0;
     }
   }
-  if (asymmetric > 0) std::cout << "entries without their reverse: " << asymmetric << '\n';
-  if (out_of_range > 0) std::cout << "indices out of range: " << out_of_range << '\n';
-  if (repeated_rows > 0) std::cout << "atoms with more than one row: " << repeated_rows << '\n';
-  failures += (asymmetric > 0) + (out_of_range > 0) + (repeated_rows > 0);
+  if (result.asymmetric > 0) {
+    std::cout << "entries without their reverse: " << result.asymmetric << '\n';
+  }
+  if (result.out_of_range > 0) std::cout << "indices out of range: " << result.out_of_range << '\n';
+  if (result.repeated_rows > 0) {
+    std::cout << "atoms with more than one row: " << result.repeated_rows << '\n';
+  }
+  failures += (result.asymmetric > 0) + (result.out_of_range > 0) + (result.repeated_rows > 0);
   std::cout << (failures == 0 ? "every constraint holds\n" : "the check fails\n");
+  return failures;
+}
 
+}  // namespace
+
+int RunCheck(const CheckRequest& request, Report& report) {
+  const CheckInputs inputs = ReadInputs(request, report);
+  const CheckResult result = Judge(*inputs.config, inputs.fnc);
+  const int failures = PrintResult(request, *inputs.config, inputs.fnc, result);
   if (!request.xyz.empty()) {
     std::ofstream out;
-    OpenOutput(out, request.xyz);
-    WriteExtendedXyz(out, config, request.xyz);
+    Open(out, request.xyz, report);
+    WriteExtendedXyz(out, *inputs.config, request.xyz);
     PlaceOutput(out, "", request.xyz);
   }
   if (!request.plot.empty()) {
     std::ofstream out;
-    OpenOutput(out, request.plot);
-    WritePlot(out, stats, request.plot);
+    Open(out, request.plot, report);
+    WritePlot(out, result.kinds, request.plot);
     PlaceOutput(out, "", request.plot);
   }
   return failures == 0 ? 0 : 1;

@@ -3,11 +3,13 @@
 
 #include <string>
 
+#include "io/error.hpp"
+
 struct CheckRequest {
   std::string cfg, fnc;
   std::string xyz, plot;  // optional outputs; empty for none
 };
 
 // Reports on standard output; returns 0 when every constraint holds, 1 when
-// any fails. A file that cannot be read ends the run (RunFailure).
-int RunCheck(const CheckRequest& request);
+// any fails. A file that cannot be read ends the run (LocatedError).
+int RunCheck(const CheckRequest& request, Report& report);

@@ -15,7 +15,7 @@
 
 #include "app/check.hpp"
 #include "app/driver.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
 
 namespace {
 
@@ -117,13 +117,13 @@ std::optional<double> Distance(const std::string& text) {
   return value;
 }
 
-std::optional<std::int32_t> Seed(const std::string& text) {
+std::optional<std::uint32_t> Seed(const std::string& text) {
   std::int64_t seed{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
   if (error != std::errc() || end != text.data() + text.size() || seed < 1 || seed > 2147483647) {
     return std::nullopt;
   }
-  return static_cast<std::int32_t>(seed);
+  return static_cast<std::uint32_t>(seed);
 }
 
 // Prints a summary line for each file a run wrote.
@@ -143,50 +143,84 @@ void RefuseSameFiles(const std::vector<std::string>& inputs,
     for (const auto& [other, what] : earlier) {
       std::error_code error;
       if (std::filesystem::equivalent(output, other, error)) {
-        throw RunFailure(output + ": the same file as the " + what + other +
-                         "; nothing is written");
+        throw LocatedError::Text(
+            output, 0,
+            std::string("the same file as the ") + what + other + "; nothing is written");
       }
     }
     earlier.emplace_back(output, "output ");
   }
 }
 
-int Run(const Command& command, const Arguments& arguments) {
+// The command line's report: notices unsaid; warnings kept and printed when
+// the run ends, before its error if it has one; with --strict the first
+// warning is the run's error.
+class CommandLineReport final : public Report {
+ public:
+  explicit CommandLineReport(bool strict) : strict_(strict) {}
+
+  void Notice(std::string_view) override {}
+  void Warn(Warning warning) override {
+    if (strict_) throw LocatedError::Text(warning.file, warning.line, warning.text);
+    warnings_.push_back(std::move(warning));
+  }
+  void Refused(const LocatedError& reason) override { throw reason; }
+
+  void PrintWarnings() const {
+    for (const Warning& warning : warnings_) {
+      std::cerr << "fncprep: warning: " << warning.Message() << '\n';
+    }
+  }
+
+ private:
+  bool strict_;
+  std::vector<Warning> warnings_;
+};
+
+int Dispatch(const Command& command, const Arguments& arguments, Report& report) {
   const auto option = [&](const char* name) {
     const auto found = arguments.options.find(name);
     return found == arguments.options.end() ? std::optional<std::string>() : found->second;
   };
-  SetVoice(option("--strict") ? Voice::kStrictCommandLine : Voice::kCommandLine);
+  if (command.name == std::string("check")) {
+    const CheckRequest request{arguments.operands[0], arguments.operands[1],
+                               option("--xyz").value_or(""), option("--plot").value_or("")};
+    std::vector<std::string> outputs;
+    for (const std::string& output : {request.xyz, request.plot}) {
+      if (!output.empty()) outputs.push_back(output);
+    }
+    RefuseSameFiles({request.cfg, request.fnc}, outputs);
+    return RunCheck(request, report);
+  }
+  const RunFiles files(arguments.operands[0]);
+  RunObjects run;
+  if (command.name == std::string("grow")) {
+    RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc});
+    ShellPlacement how;
+    if (const auto text = option("--seed")) how.seed = *Seed(*text);
+    if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
+    how.uniform = option("--uniform").has_value();
+    GrowShells(files, run, report, how);
+    Summary(files, true);
+  } else {
+    RefuseSameFiles({files.dat}, {files.fnc});
+    ExpandPairs(files, run, report);
+    Summary(files, false);
+  }
+  return 0;
+}
+
+// The one catch of the command line: "fncprep: " and the error, exit status 1.
+int Run(const Command& command, const Arguments& arguments) {
+  CommandLineReport report(arguments.options.count("--strict") > 0);
   try {
-    if (command.name == std::string("check")) {
-      const CheckRequest request{arguments.operands[0], arguments.operands[1],
-                                 option("--xyz").value_or(""), option("--plot").value_or("")};
-      std::vector<std::string> outputs;
-      for (const std::string& output : {request.xyz, request.plot}) {
-        if (!output.empty()) outputs.push_back(output);
-      }
-      RefuseSameFiles({request.cfg, request.fnc}, outputs);
-      return RunCheck(request);
-    }
-    const RunFiles files(arguments.operands[0]);
-    RunObjects run;
-    if (command.name == std::string("grow")) {
-      RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc});
-      ShellPlacement how;
-      if (const auto text = option("--seed")) how.seed = -*Seed(*text);
-      if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
-      how.uniform = option("--uniform").has_value();
-      GrowShells(files, run, how);
-      Summary(files, true);
-    } else {
-      RefuseSameFiles({files.dat}, {files.fnc});
-      ExpandPairs(files, run);
-      Summary(files, false);
-    }
-    return 0;
-  } catch (const RunFailure& failure) {
+    const int status = Dispatch(command, arguments, report);
+    report.PrintWarnings();
+    return status;
+  } catch (const LocatedError& error) {
+    report.PrintWarnings();
     std::cout.flush();
-    std::cerr << "fncprep: " << failure.what() << '\n';
+    std::cerr << "fncprep: " << error.what() << '\n';
     return 1;
   }
 }
@@ -194,7 +228,6 @@ int Run(const Command& command, const Arguments& arguments) {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
-  SetUpConsole();
   const std::vector<std::string> words(argv + 1, argv + argc);
   if (words[0] == "--help") {
     std::cout << "fncprep prepares fixed-neighbour constraint files for varnel++.\n\n";

@@ -1,139 +1,55 @@
-// The run driver: the dialogue and the fixed sequence of files of each mode.
+// The run driver: the fixed sequence of files of each mode, as the dialogue
+// and the command line both run it.
 #include "app/driver.hpp"
 
-#include <fstream>
-#include <memory>
-#include <string>
-
-#include "io/console.hpp"
+#include "io/file_stream.hpp"
 #include "io/output_file.hpp"
 
-namespace {
-
-constexpr const char* kHelpText[] = {
-    "This program creates a 'filename'.fnc and a 'filename'.cfg file for varnel++.",
-    "Parameters will be read from the *.dat file. The format of the file is completey different "
-    "for the two different option!",
-    "It can work two different ways:",
-    "\n1.) The atoms will be arrenged randomly around the central atom inside a sphere of given "
-    "radius",
-    "    The coordinates of the central atoms will be read from an varnel version 3 format "
-    "'filename'.incfg file.",
-    "The filename.incfg file should contain the coordinates of the type 1 central particles, and "
-    "the output configuration containing the two types will be saved in filename.cfg.",
-    "For example: creating 12 neighbours of type 2 between 35 and 123 A arond each type 1 central "
-    "atom the following parameter file should be used:",
-    " 8788\t! number of molecules",
-    " 2\t\t! number of types",
-    " 1\t\t! type of the central atom starting with 1",
-    " 0 12\t! number of neighbours for a molecule/type",
-    " 0 35\t! radius of the inner spehere for each neighbourtype",
-    " 0 123\t! radius of the outer spehere for each neighbourtype",
-    " 1\t\t! number of constrained FNC distance",
-    "",
-    "2.) Only fnc file will be created according to the fnc pairs specified in the *.dat file.",
-    "For a three component system containing 1331 propanol, 25 argon and 10 ethene molecules, "
-    "where propanol has 29 and ethene 5 fnc pairs/molecules ",
-    "the *.dat file's beginning (containing only 3 fnc pairs for propanol) should look like this:",
-    " 16060\t\t\t!number of atoms in the configuration",
-    " 2\t\t\t!number of molecule types containing fnc constraint",
-    " 1331 10\t\t!number of molecule/type following each other",
-    "\t\t\tin the same line",
-    " 12 6\t\t\t!number of atoms/molecule type following each other",
-    "\t\t\tin the same line",
-    " 29 5\t\t\t!number of fnc constrained pairs/molecule following",
-    "\t\t\teach other in the same line",
-    " 1 1.47 1.59\t\t!constraint index, dmin, dmax (dmin, dmax only ",
-    "\t\t\tif it is the first occurence)",
-    " 1 1332 2 1333\t\t!indices of the constrained pair in the first ",
-    "\t\t\tmolecule, then in the second molecule ",
-    " 1\t\t\t!constraint index, dmin, dmax (dmin, dmax only ",
-    "\t\t\tif it is the first occurence)",
-    " 1332 2663 1333 2664\t!indices of the constrained pair in the first ",
-    "\t\t\tmolecule, then in the second molecule ",
-    " 2 1.05 1.13\t\t!constraint index, dmin, dmax (dmin, dmax only ",
-    "\t\t\tif it is the first occurence)",
-    " 1 5325 2 5327\t\t!indices of the constrained pair in the first ",
-    "\t\t\tmolecule, then in the second molecule ",
-    "",
-    "After all the fnc pairs of the first molecule type (now the propanol) the following molecule "
-    "type's fnc constraint should follow. In this example no fnc will be given for argon, so the 5 "
-    "fnc pairs of ethen will follow the propanol.",
-};
-
-// Characters are read until a '1' or a '2'; others are passed over silently.
-// Without a mode there is nothing to do but stop.
-char AskMode() {
-  Say("Choose from the options (1,2)");
-  char c{};
-  while (std::cin >> c) {
-    if (c == '1' || c == '2') return c;
-  }
-  FatalStop();
+void Open(std::ifstream& in, const std::string& name, Report& report, bool read_twice) {
+  auto refusal = read_twice ? OpenTwiceReadable(in, name) : OpenOn(in, name, std::ios::in);
+  if (refusal) report.Refused(*refusal);
 }
 
-std::string AskStem() {
-  std::cout << "The name of the files without extension:";
-  std::string stem;
-  std::cin >> stem;
-  return stem;
+void Open(std::ofstream& out, const std::string& name, Report& report) {
+  if (auto refusal = OpenOutput(out, name)) report.Refused(*refusal);
 }
 
-}  // namespace
-
-void GrowShells(const RunFiles& files, RunObjects& run, ShellPlacement how) {
+void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how) {
   std::ifstream in;
-  OpenTwiceReadable(in, files.incfg);
-  SimpleCfg::GetParams_cfg(in, files.incfg);
-  run.input = std::make_unique<SimpleCfg>();
-  OpenTwiceReadable(in, files.incfg);
+  Open(in, files.incfg, report, true);
+  SimpleCfg::GetParams_cfg(in, files.incfg, report);
+  run.input = std::make_unique<SimpleCfg>(report);
+  Open(in, files.incfg, report, true);
   run.input->load(in, files.incfg);
-  OpenOn(in, files.dat, std::ios::in);
-  SimpleCfg::GetFNCParameters(in, files.dat);
-  run.output = std::make_unique<SimpleCfg>();
-  run.constraints = std::make_unique<FNC>();
+  Open(in, files.dat, report);
+  SimpleCfg::GetFNCParameters(in, files.dat, report);
+  run.output = std::make_unique<SimpleCfg>(report);
+  run.constraints = std::make_unique<FNC>(report);
   how.centres = files.incfg;
   how.parameters = files.dat;
   run.output->ArrangeNeighbours(*run.constraints, *run.input, how);
-  // One stream for both files: the precision the configuration leaves on it
-  // is the one the windows of the constraints are written with.
+  // One stream for both files: the precision SimpleCfg::save leaves on it is
+  // the one FNC::rawsave writes the windows of the constraints with.
   std::ofstream out;
-  OpenOutput(out, files.cfg);
+  Open(out, files.cfg, report);
   run.output->save(out, "FNC configuration", files.cfg);
   PlaceOutput(out, "SimpleCfg::save", files.cfg);
-  OpenOutput(out, files.fnc);
+  Open(out, files.fnc, report);
   run.constraints->rawsave(out, files.fnc);
   PlaceOutput(out, "FNC::rawsave", files.fnc);
 }
 
-void ExpandPairs(const RunFiles& files, RunObjects& run) {
-  run.input = std::make_unique<SimpleCfg>();
+void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report) {
+  run.input = std::make_unique<SimpleCfg>(report);
   std::ifstream in;
-  OpenOn(in, files.dat, std::ios::in);
-  FNC::GetFNCParams2(in, files.dat);
+  Open(in, files.dat, report);
+  FNC::GetFNCParams2(in, files.dat, report);
   FNC::AssemblePatterns();
-  run.output = std::make_unique<SimpleCfg>();
-  run.constraints = std::make_unique<FNC>();
+  run.output = std::make_unique<SimpleCfg>(report);
+  run.constraints = std::make_unique<FNC>(report);
   run.constraints->ExpandPatterns();
   std::ofstream out;
-  OpenOutput(out, files.fnc);
+  Open(out, files.fnc, report);
   run.constraints->rawsave(out, files.fnc);
   PlaceOutput(out, "FNC::rawsave", files.fnc);
-}
-
-int RunFncprep() {
-  SetUpConsole();
-  for (const char* line : kHelpText) Say(line);
-  const char mode = AskMode();
-  const RunFiles files(AskStem());
-  RunObjects run;
-  if (mode == '1') {
-    GrowShells(files, run);
-  } else {
-    ExpandPairs(files, run);
-  }
-  Say(" QUIT (y)? ->");
-  char answer{};
-  std::cin >> answer;
-  return 0;
 }

@@ -1,7 +1,17 @@
 // fncprep: prepares fixed-neighbour constraint files (and, in its first mode,
 // a grown configuration) for varnel++. Without arguments it asks for what to
 // do; with arguments it is a command-line tool.
-#include "app/command_line.hpp"
-#include "app/driver.hpp"
+#include <csignal>
 
-int main(int argc, char** argv) { return argc > 1 ? RunCommandLine(argc, argv) : RunFncprep(); }
+#include "app/command_line.hpp"
+#include "app/dialogue.hpp"
+
+int main(int argc, char** argv) {
+  // A write cut by a file-size limit then fails as any other failed write,
+  // instead of the signal ending the run without a word. (The standard
+  // streams already show pending output before any read or error: standard
+  // input and standard error are tied to standard output, and standard error
+  // is unit-buffered.)
+  std::signal(SIGXFSZ, SIG_IGN);
+  return argc > 1 ? RunCommandLine(argc, argv) : RunFncprep();
+}

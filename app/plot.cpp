@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "io/console.hpp"
+#include "io/file_stream.hpp"
 #include "io/number_format.hpp"
 
 bool KindDistances::Add(double distance) {

@@ -8,7 +8,9 @@
 #include <string_view>
 
 #include "cfg/simple_cfg.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/file_stream.hpp"
+#include "io/memory.hpp"
 #include "io/text_reader.hpp"
 #include "io/text_writer.hpp"
 
@@ -19,9 +21,9 @@ constexpr std::string_view kTypeCount = "the number of atoms of type ";
 
 }  // namespace
 
-bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
+bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name, Report& report) {
   if (in.fail()) {
-    Say("SimpleCfg::GetParams_cfg - text file not open or non-existing.");
+    report.Notice("SimpleCfg::GetParams_cfg - text file not open or non-existing.");
     return false;
   }
   WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
@@ -55,20 +57,21 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name) {
         typestart.push_back(typestart.back() + count);
       }
       if (typestart.back() != natoms && !in.fail()) {
-        Warn(name + ":" + std::to_string(atoms_line) + ": the counts of the " +
-             std::to_string(types) + " types add up to " + std::to_string(typestart.back()) +
-             ", not to the " + std::to_string(natoms) + " atoms of this line");
+        report.Warn({name, atoms_line,
+                     "the counts of the " + std::to_string(types) + " types add up to " +
+                         std::to_string(typestart.back()) + ", not to the " +
+                         std::to_string(natoms) + " atoms of this line"});
       }
     }();
-    CheckReadOutcome("SimpleCfg::GetParameters", scan);
+    scan.Check("SimpleCfg::GetParameters");
   });
   return true;
 }
 
 void SimpleCfg::load(std::istream& in, const std::string& name) {
   if (in.fail()) {
-    std::cerr << "SimpleCfg::load - file not open or non-existing." << std::endl;
-    FatalStop();
+    throw LocatedError::Text(name, 0, "not open")
+        .Lines({"SimpleCfg::load - file not open or non-existing."}, true);
   }
   // Every count must be the one this object was built with, so nothing is
   // read past its coordinates or the per-type counts.
@@ -97,14 +100,14 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
         return std::string(1, "xyz"[i % 3]) + " of atom " + std::to_string(i / 3 + 1);
       });
     }();
-    CheckReadOutcome("SimpleCfg::load", scan);
+    scan.Check("SimpleCfg::load");
   });
 }
 
 void SimpleCfg::save(std::ostream& out, const std::string& title, const std::string& name) const {
   if (out.fail()) {
-    std::cerr << "There is no open file to save the SimpleCfg object " << std::endl;
-    FatalStop();
+    throw LocatedError::Text(name, 0, "not open")
+        .Lines({"There is no open file to save the SimpleCfg object "}, true);
   }
   WithMemoryGuard("SimpleCfg::save", [&] {
     TextWriter w(out);
@@ -146,7 +149,9 @@ void SimpleCfg::save(std::ostream& out, const std::string& title, const std::str
         << '\n';
     }
   });
-  // The stream keeps precision 15 for the next file written through it.
+  // The precision hand-off: the stream keeps precision 15, and FNC::rawsave,
+  // which writes the constraint file next through the same stream, writes its
+  // distance windows with it.
   out.precision(15);
   CheckWriteOutcome("SimpleCfg::save", out, name);
 }

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/memory.hpp"
 
 // Every class-wide member starts at zero or empty, where ResetLayout returns
 // it.
@@ -26,7 +27,7 @@ void SimpleCfg::ResetLayout() {
   router.clear();
 }
 
-SimpleCfg::SimpleCfg() {
+SimpleCfg::SimpleCfg(Report& report) : report_(report) {
   const int atoms = std::max(natoms, 0);
   const int types = HasLayout() && ntypes > 0 ? ntypes : 0;
   try {
@@ -35,12 +36,14 @@ SimpleCfg::SimpleCfg() {
     coords = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(atoms) * 3);
     typeptr.resize(static_cast<std::size_t>(types));
   } catch (const std::bad_alloc&) {
-    Stop("not enough memory for a configuration of " + std::to_string(atoms) + " atoms",
-         [] { Say("Sorry, cannot create SimpleCfg."); });
+    throw LocatedError::Text(
+        "", 0, "not enough memory for a configuration of " + std::to_string(atoms) + " atoms")
+        .Lines({"Sorry, cannot create SimpleCfg."});
   }
   atomcount_ = atoms;
   if (!HasLayout()) {
-    Tell("The number of atoms for the SimpleCfg object is 0, empty object will be created!");
+    report_.Notice(
+        "The number of atoms for the SimpleCfg object is 0, empty object will be created!");
   }
   // A header whose type counts add up to more than its total gets no pointer
   // for the types that would start past the block.
@@ -50,4 +53,4 @@ SimpleCfg::SimpleCfg() {
   }
 }
 
-SimpleCfg::~SimpleCfg() { Tell("SimpleCfg destructor"); }
+SimpleCfg::~SimpleCfg() { report_.Notice("SimpleCfg destructor"); }

@@ -11,14 +11,15 @@
 #include <vector>
 
 class FNC;
+class Report;
 
-// How the neighbours are placed: the random numbers' seed (from the
-// calendar clock without one); r, theta and phi drawn uniformly, or points
+// How the neighbours are placed: the seed the random numbers start from
+// (the calendar clock's seconds without one); r, theta and phi drawn uniformly, or points
 // uniform in the shell's volume; a distance within which a neighbour may
 // come to no atom (0: none); and, for messages, the files of the central
 // atoms and of the shell parameters.
 struct ShellPlacement {
-  std::optional<std::int32_t> seed;
+  std::optional<std::uint32_t> seed;
   bool uniform = false;
   double min_distance = 0;
   std::string centres;
@@ -49,20 +50,21 @@ class SimpleCfg {
   static bool HasLayout() { return !typestart.empty(); }
 
   // Builds an object of the current layout's size; coordinates are unset
-  // until load or the placement fills them.
-  SimpleCfg();
+  // until load or the placement fills them. Its notices, its destructor's
+  // line and the placement's warnings go to `report`.
+  explicit SimpleCfg(Report& report);
   ~SimpleCfg();
   SimpleCfg(const SimpleCfg&) = delete;
   SimpleCfg& operator=(const SimpleCfg&) = delete;
 
   // Version 3 configuration file, on a stream opened on the file `name`.
-  static bool GetParams_cfg(std::istream& in, const std::string& name);
+  static bool GetParams_cfg(std::istream& in, const std::string& name, Report& report);
   void load(std::istream& in, const std::string& name);
   void save(std::ostream& out, const std::string& title, const std::string& name) const;
 
   // Shell parameter file: stores the shell parameters and redefines the
   // layout and the constraint counts for the grown configuration.
-  static int GetFNCParameters(std::istream& in, const std::string& name);
+  static int GetFNCParameters(std::istream& in, const std::string& name, Report& report);
 
   // Surrounds every central atom of `input` with neighbours in shells and
   // fills `fnc`.
@@ -77,5 +79,6 @@ class SimpleCfg {
   std::vector<double*> typeptr;
 
  private:
+  Report& report_;
   int atomcount_ = 0;
 };

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "io/console.hpp"
+#include "io/file_stream.hpp"
 #include "io/text_writer.hpp"
 
 void WriteExtendedXyz(std::ostream& out, const SimpleCfg& config, const std::string& name) {

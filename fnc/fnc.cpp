@@ -5,7 +5,8 @@
 #include <numeric>
 
 #include "cfg/simple_cfg.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/memory.hpp"
 
 // Every class-wide member starts at zero or empty, where ResetClassWide
 // returns it.
@@ -41,15 +42,16 @@ void FNC::ResetClassWide() {
            patline, patoffset, patneighbour, patneighbouroffset, patconstrainttype, covered);
 }
 
-FNC::FNC() {
-  if (InDialogue() && nconstraints < 1) {
-    WarningNotice("FNC constructor",
-                  "There are no coordination constraints, or nconstraints was not initialised!");
-  }
-  if (InDialogue() && natoms < 1) {
-    WarningNotice("FNC constructor", "There are no atoms, or natoms was not initialised!");
-  }
-  Tell("FNC object is created");
+FNC::FNC(Report& report) : report_(report) {
+  const auto notice = [&report](const char* reason) {
+    report.Notice("\n****WARNING****");
+    report.Notice("FNC constructor");
+    report.Notice(reason);
+  };
+  if (nconstraints < 1)
+    notice("There are no coordination constraints, or nconstraints was not initialised!");
+  if (natoms < 1) notice("There are no atoms, or natoms was not initialised!");
+  report.Notice("FNC object is created");
   WithMemoryGuard("FNC constructor", [this] {
     const auto rows = static_cast<std::size_t>(std::max(natoms, 0));
     const auto entries = static_cast<std::size_t>(std::max(nentries, 0));
@@ -65,4 +67,4 @@ FNC::FNC() {
   });
 }
 
-FNC::~FNC() { Tell("FNC destructor"); }
+FNC::~FNC() { report_.Notice("FNC destructor"); }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class Report;
+
 class FNC {
  public:
   // Shared by both modes.
@@ -44,15 +46,15 @@ class FNC {
   static void ResetClassWide();
 
   // Builds the rows from the current counts, with a notice for each count
-  // that is missing.
-  FNC();
+  // that is missing. Its notices and its destructor's line go to `report`.
+  explicit FNC(Report& report);
   ~FNC();
   FNC(const FNC&) = delete;
   FNC& operator=(const FNC&) = delete;
 
   // Mode 2: the pair list (on a stream opened on the file `name`), the
   // patterns and their repetition over all molecules.
-  static int GetFNCParams2(std::istream& in, const std::string& name);
+  static int GetFNCParams2(std::istream& in, const std::string& name, Report& report);
   static void AssemblePatterns();
   void ExpandPatterns();
 
@@ -64,4 +66,7 @@ class FNC {
   std::vector<int> rowstart;        // mode 1: first row of each type's neighbours
   std::vector<int> neighbours;      // neighbour atoms, 0-based, row after row
   std::vector<int> constrainttype;  // constraint kinds, 0-based, beside them
+
+ private:
+  Report& report_;
 };

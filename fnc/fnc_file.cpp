@@ -8,18 +8,21 @@
 #include <string_view>
 
 #include "fnc/fnc.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/file_stream.hpp"
+#include "io/memory.hpp"
 #include "io/text_writer.hpp"
 
 void FNC::rawsave(std::ostream& out, const std::string& name) const {
   if (out.fail()) {
-    std::cerr << "There is no open file to save the FNC object " << std::endl;
-    FatalStop();
+    throw LocatedError::Text(name, 0, "not open")
+        .Lines({"There is no open file to save the FNC object "}, true);
   }
   WithMemoryGuard("FNC::rawsave", [&] {
     TextWriter w(out);
-    // The windows take the stream's own precision: 6 on a fresh stream, 15
-    // after the configuration file has been written through it.
+    // The precision hand-off: the windows take the stream's own precision, 6
+    // on a fresh stream, 15 after SimpleCfg::save has written the
+    // configuration through it and left that precision on it.
     w.SetGeneral(static_cast<int>(out.precision()));
     w << "This is a .fnc file created by FNC::rawsave \n\n";
     w << " No. of possible rmin-rmax pairs: \n";
@@ -65,10 +68,10 @@ class Lines {
   std::string_view Next(const char* what, int row = 0) {
     if (next_ >= text_.size()) Fail(what, row, "the end of the file");
     const std::size_t end = std::min(text_.find('\n', next_), text_.size());
-    const std::string_view line(text_.data() + next_, end - next_);
+    last_ = std::string_view(text_.data() + next_, end - next_);
     next_ = end + 1;
     ++number_;
-    return line;
+    return last_;
   }
 
   // Appends the `count` numbers of the next line to `out`: parted by blanks,
@@ -105,10 +108,13 @@ class Lines {
     return value[0];
   }
 
+  // Refuses the line just read, of row `row`, as not holding `what`.
+  [[noreturn]] void Refuse(const char* what, int row) { Wrong(what, row, last_); }
+
  private:
   [[noreturn]] void Fail(const char* what, int row, const std::string& found) const {
-    throw RunFailure(name_ + ":" + std::to_string(number_ + 1) + ": expected " + what +
-                     (row > 0 ? " of row " + std::to_string(row) : "") + ", found " + found);
+    throw LocatedError(name_, number_ + 1,
+                       what + (row > 0 ? " of row " + std::to_string(row) : std::string()), found);
   }
   [[noreturn]] void Wrong(const char* what, int row, std::string_view line) {
     --number_;
@@ -118,6 +124,7 @@ class Lines {
   std::string name_;
   std::string text_;
   std::size_t next_ = 0;
+  std::string_view last_;  // the line read last
   int number_ = 0;
 };
 
@@ -137,10 +144,7 @@ ConstraintFile ReadConstraintFile(std::istream& in, const std::string& name) {
   for (int row = 1; row <= atoms; ++row) {
     head.clear();
     lines.Numbers(2, "the atom and the number of its neighbours", head, 10, row);
-    if (head[1] < 0) {
-      throw RunFailure(name + ": row " + std::to_string(row) +
-                       " has a negative number of neighbours");
-    }
+    if (head[1] < 0) lines.Refuse("the atom and the number (0 or more) of its neighbours", row);
     file.atom.push_back(head[0]);
     file.count.push_back(head[1]);
     lines.Numbers(static_cast<std::size_t>(head[1]), "the neighbours", file.neighbour, 10, row);

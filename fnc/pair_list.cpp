@@ -8,7 +8,8 @@
 #include <unordered_map>
 
 #include "fnc/fnc.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/memory.hpp"
 #include "io/text_reader.hpp"
 
 namespace {
@@ -29,57 +30,74 @@ struct KindWindow {
   double upper{};
 };
 
-void ReadPairRecords(TextScanner& in) {
-  // Windows are kept by kind as they are first named; the arrays indexed by
-  // kind are laid out once every record has been read and the kinds are
-  // known to be 1 .. nconstraints.
-  std::unordered_map<int, KindWindow> windows;
-  // Each pair of a type by its atoms in the first molecule, with its line.
+// Windows are kept by kind as they are first named; the arrays indexed by
+// kind are laid out once every record has been read and the kinds are known
+// to be 1 .. nconstraints.
+using Windows = std::unordered_map<int, KindWindow>;
+
+// The kind of pair `k` and, where it is named for the first time, its
+// window; returns the kind, or 0 when it could not be read or is refused.
+int ReadKind(TextScanner& in, int k, Windows& windows, Report& report) {
+  const std::string pair = "pair " + std::to_string(k + 1);
+  int kind{};
+  if (!in.ReadInt(kind, "the kind of " + pair)) return 0;
+  if (kind < 1 || kind > FNC::npairs) {
+    in.Reject("the kind of " + pair + " (1 to " + std::to_string(FNC::npairs) + ")");
+    return 0;
+  }
+  KindWindow& window = windows[kind];
+  if (window.uses++ > 0) return kind;
+  const std::string of_kind = " of kind " + std::to_string(kind);
+  in.ReadReal(window.lower, "the lower bound" + of_kind);
+  if (!in.ReadReal(window.upper, "the upper bound" + of_kind)) return 0;
+  if (window.lower > window.upper) {
+    report.Warn({in.name(), in.line(),
+                 "the window" + of_kind + " has its lower bound above its upper bound"});
+  }
+  ++FNC::nconstraints;
+  return kind;
+}
+
+// The atoms of pair `k` in the first and the second molecule; `listed` holds
+// each pair of the type so far by its atoms in the first molecule, with its
+// line. Returns whether they were read.
+bool ReadPair(TextScanner& in, int k, std::map<std::pair<int, int>, int>& listed, Report& report) {
+  const std::string pair = "pair " + std::to_string(k + 1);
+  int i1{};
+  int j1{};
+  int i2{};
+  int j2{};
+  in.ReadInt(i1, "the first atom of " + pair);
+  in.ReadInt(j1, "the second atom of " + pair);
+  in.ReadInt(i2, "the first atom of " + pair + " in the second molecule");
+  if (!in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) return false;
+  FNC::pairline.push_back(in.line());
+  FNC::pairfirst.push_back(i1);
+  FNC::pairsecond.push_back(j1);
+  FNC::firstoffset.push_back(std::int64_t{i2} - i1);
+  FNC::secondoffset.push_back(std::int64_t{j2} - j1);
+  const auto [first, added] = listed.emplace(std::minmax(i1, j1), in.line());
+  if (!added) {
+    report.Warn({in.name(), in.line(),
+                 "the atoms " + std::to_string(i1) + " and " + std::to_string(j1) +
+                     " are paired again (first on line " + std::to_string(first->second) +
+                     "): each lists the other twice"});
+  }
+  return true;
+}
+
+void ReadPairRecords(TextScanner& in, Report& report) {
+  Windows windows;
   std::map<std::pair<int, int>, int> listed;
-  const std::string located = in.name() + ":";
   int highest_kind{};
   for (int k = 0, type = 0, of_type = 0; k < FNC::npairs; ++k, ++of_type) {
     for (; of_type == FNC::molpairs[type]; of_type = 0) ++type, listed.clear();
-    const std::string pair = "pair " + std::to_string(k + 1);
-    int kind{};
-    if (!in.ReadInt(kind, "the kind of " + pair)) return;
-    if (kind < 1 || kind > FNC::npairs) {
-      return in.Reject("the kind of " + pair + " (1 to " + std::to_string(FNC::npairs) + ")");
-    }
-    KindWindow& window = windows[kind];
-    if (window.uses == 0) {
-      const std::string of_kind = " of kind " + std::to_string(kind);
-      in.ReadReal(window.lower, "the lower bound" + of_kind);
-      if (!in.ReadReal(window.upper, "the upper bound" + of_kind)) return;
-      if (window.lower > window.upper) {
-        Warn(located + std::to_string(in.line()) + ": the window" + of_kind +
-             " has its lower bound above its upper bound");
-      }
-      ++FNC::nconstraints;
-      highest_kind = std::max(highest_kind, kind);
-    }
-    ++window.uses;
+    const int kind = ReadKind(in, k, windows, report);
+    if (kind == 0) return;
+    highest_kind = std::max(highest_kind, kind);
     FNC::pairtype.push_back(kind);
     in.SkipLine();
-    int i1{};
-    int j1{};
-    int i2{};
-    int j2{};
-    in.ReadInt(i1, "the first atom of " + pair);
-    in.ReadInt(j1, "the second atom of " + pair);
-    in.ReadInt(i2, "the first atom of " + pair + " in the second molecule");
-    if (!in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) return;
-    FNC::pairline.push_back(in.line());
-    FNC::pairfirst.push_back(i1);
-    FNC::pairsecond.push_back(j1);
-    FNC::firstoffset.push_back(std::int64_t{i2} - i1);
-    FNC::secondoffset.push_back(std::int64_t{j2} - j1);
-    const auto [first, added] = listed.emplace(std::minmax(i1, j1), in.line());
-    if (!added) {
-      Warn(located + std::to_string(in.line()) + ": the atoms " + std::to_string(i1) + " and " +
-           std::to_string(j1) + " are paired again (first on line " +
-           std::to_string(first->second) + "): each lists the other twice");
-    }
+    if (!ReadPair(in, k, listed, report)) return;
     if (k + 1 < FNC::npairs) in.SkipLine();
   }
   // Every kind from 1 to the number of kinds must have been named.
@@ -100,7 +118,7 @@ void ReadPairRecords(TextScanner& in) {
 // The scanner keeps its first failure and fails every later read, so a
 // reader stops early only where a value it could not read would size a loop
 // or be judged.
-void ReadPairList(TextScanner& in) {
+void ReadPairList(TextScanner& in, Report& report) {
   in.ReadCount(FNC::natoms, "the number of atoms");
   in.SkipLine();
   int types{};
@@ -121,26 +139,26 @@ void ReadPairList(TextScanner& in) {
     FNC::npairs += pairs;
   }
   in.SkipLine();
-  ReadPairRecords(in);
+  ReadPairRecords(in, report);
 }
 
 }  // namespace
 
-int FNC::GetFNCParams2(std::istream& in, const std::string& name) {
+int FNC::GetFNCParams2(std::istream& in, const std::string& name, Report& report) {
   if (in.fail()) {
-    Say("FNC::GetFNCParams2 - file not open or non-existing.");
-    FatalStop();
+    throw LocatedError::Text(name, 0, "not open")
+        .Lines({"FNC::GetFNCParams2 - file not open or non-existing."});
   }
   pairlist = name;
   WithMemoryGuard("FNC::GetFNCParams2", [&] {
     TextScanner scan(in, name);
-    ReadPairList(scan);
-    CheckReadOutcome("SimpleCfg::GetFNCParameters", scan);
-    if (!InDialogue() && scan.MoreValues()) {
-      Warn(name + ":" + std::to_string(scan.line()) + ": more values follow the " +
-           std::to_string(npairs) + " pairs the counts declare; they are not read");
+    ReadPairList(scan, report);
+    scan.Check("SimpleCfg::GetFNCParameters");
+    if (scan.MoreValues()) {
+      report.Warn({name, scan.line(),
+                   "more values follow the " + std::to_string(npairs) +
+                       " pairs the counts declare; they are not read"});
     }
   });
-  // A failed reading has stopped the run.
-  return !in.fail();
+  return 1;
 }

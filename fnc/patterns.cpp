@@ -2,48 +2,44 @@
 // tested for consistency and printed; then repeated over every molecule.
 #include <algorithm>
 #include <cstdint>
+#include <iostream>
 #include <limits>
 #include <unordered_map>
 #include <utility>
 
 #include "fnc/fnc.hpp"
 #include "fnc/gap_sort.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/memory.hpp"
 
 namespace {
 
-// "FILE:LINE: " of a pair, or "FILE: ".
-std::string At(int line = 0) {
-  std::string at = FNC::pairlist;
-  if (line > 0) at.append(":").append(std::to_string(line));
-  return at.append(": ");
-}
-
 [[noreturn]] void OffsetError(int atom, std::int64_t step, std::int64_t slot_step, int line) {
-  Stop(At(line) + "expected the index step " + std::to_string(slot_step) + " of atom " +
-           std::to_string(atom) + ", as an earlier pair gives it, found " + std::to_string(step),
-       [&] {
-         Say("ERROR! The offset for central atom ", atom, " is ", step);
-         Say(", and it is not the same value previously given for this central atom ", slot_step);
-         Say("Correct the parameter file, cannot continue this way, exiting...");
-       });
+  throw LocatedError(FNC::pairlist, line,
+                     "the index step " + std::to_string(slot_step) + " of atom " +
+                         std::to_string(atom) + ", as an earlier pair gives it",
+                     std::to_string(step))
+      .Lines({"ERROR! The offset for central atom " + std::to_string(atom) + " is " +
+                  std::to_string(step),
+              ", and it is not the same value previously given for this central atom " +
+                  std::to_string(slot_step),
+              "Correct the parameter file, cannot continue this way, exiting..."});
 }
 
 [[noreturn]] void TooManyAtomsError(int type, int line) {
-  Stop(At(line) + "expected at most " + std::to_string(FNC::molsize[type]) +
-           " atoms in a molecule of type " + std::to_string(type + 1) + ", found one more",
-       [type] {
-         Say("ERROR! There seems to be more different atom indices given for the ", type + 1,
-             " molecule");
-         Say("(index start with 1) than the number of atoms in the molecule, which is ",
-             FNC::molsize[type]);
-         Say("Check the parameter file! Cannot continue, exiting...");
-       });
+  const std::string size = std::to_string(FNC::molsize[type]);
+  throw LocatedError(FNC::pairlist, line,
+                     "at most " + size + " atoms in a molecule of type " + std::to_string(type + 1),
+                     "one more")
+      .Lines({"ERROR! There seems to be more different atom indices given for the " +
+                  std::to_string(type + 1) + " molecule",
+              "(index start with 1) than the number of atoms in the molecule, which is " + size,
+              "Check the parameter file! Cannot continue, exiting..."});
 }
 
 [[noreturn]] void TooManyEntries() {
-  Stop(At() + "more than 2147483647 constraint entries",
-       [] { Say("FNC::AssemblePatterns - too many constraint entries!"); });
+  throw LocatedError::Text(FNC::pairlist, 0, "more than 2147483647 constraint entries")
+      .Lines({"FNC::AssemblePatterns - too many constraint entries!"});
 }
 
 // One type's slots while its pairs are entered. Slots are found by central
@@ -139,12 +135,14 @@ void OrderPattern(int first, int size) {
 }
 
 void PrintPattern(int first, int size) {
-  Say("The FNC constraints for the smallest indexed molecule:");
-  Say("central index,   neighbour count, central offset");
-  Say("\tneighbour indices");
-  Say("\tconstraint type\n");
+  std::cout << "The FNC constraints for the smallest indexed molecule:" << std::endl
+            << "central index,   neighbour count, central offset" << std::endl
+            << "\tneighbour indices" << std::endl
+            << "\tconstraint type\n"
+            << std::endl;
   for (int row = first; row < first + size; ++row) {
-    Say(FNC::patcentral[row], "   ", FNC::patcount[row], "   ", FNC::patoffset[row]);
+    std::cout << FNC::patcentral[row] << "   " << FNC::patcount[row] << "   " << FNC::patoffset[row]
+              << std::endl;
     for (const int neighbour : FNC::patneighbour[row]) std::cout << '\t' << neighbour;
     std::cout << std::endl;
     for (const int kind : FNC::patconstrainttype[row]) std::cout << '\t' << kind;
@@ -225,34 +223,33 @@ std::int64_t FirstOutside(std::int64_t c, std::int64_t d, std::int64_t n, std::i
   return std::min(m, n);
 }
 
-// Every atom must be reached at most once by the repeated patterns: the
-// first index outside the configuration, in type, slot and molecule order,
-// is the index error; then the lowest atom reached twice is the overlap
-// error. Each slot's indices are walked upwards only until they meet an atom
-// reached before, so the work stays within the number of atoms whatever the
-// molecule counts are.
-void CheckCoverage() {
+// The first index outside the configuration, in type, slot and molecule
+// order, is the index error.
+void CheckIndices() {
   for (int j = 0; j < FNC::nmoltypes; ++j) {
     for (int row = FNC::patfirst[j]; row < FNC::patfirst[j] + FNC::patsize[j]; ++row) {
       const std::int64_t c = FNC::patcentral[row];
-      const std::int64_t d = FNC::patoffset[row];
-      const std::int64_t m = FirstOutside(c, d, FNC::nmol[j], FNC::natoms);
+      const std::int64_t m = FirstOutside(c, FNC::patoffset[row], FNC::nmol[j], FNC::natoms);
       if (m == FNC::nmol[j]) continue;
-      const std::int64_t x = c + m * d;
-      Stop(At(FNC::patline[row]) + "expected atom indices from 1 to " +
-               std::to_string(FNC::natoms) + ", found " + std::to_string(x) + " for the atom " +
-               std::to_string(c) + " of the first molecule in molecule " + std::to_string(m + 1) +
-               " of type " + std::to_string(j + 1),
-           [x] {
-             if (x < 1) {
-               Say("Error! The index of atom ", x, " is less than 1");
-             } else {
-               Say("Error! The index of atom ", x, " is greater,than the total number of atoms (",
-                   FNC::natoms, ")");
-             }
-           });
+      const std::int64_t x = c + m * FNC::patoffset[row];
+      const std::string index = "Error! The index of atom " + std::to_string(x);
+      throw LocatedError(FNC::pairlist, FNC::patline[row],
+                         "atom indices from 1 to " + std::to_string(FNC::natoms),
+                         std::to_string(x) + " for the atom " + std::to_string(c) +
+                             " of the first molecule in molecule " + std::to_string(m + 1) +
+                             " of type " + std::to_string(j + 1))
+          .Lines({x < 1 ? index + " is less than 1"
+                        : index + " is greater,than the total number of atoms (" +
+                              std::to_string(FNC::natoms) + ")"});
     }
   }
+}
+
+// Every atom must be reached at most once by the repeated patterns: the
+// lowest atom reached twice is the overlap error. Each slot's indices are
+// walked upwards only until they meet an atom reached before, so the work
+// stays within the number of atoms whatever the molecule counts are.
+void CheckOverlap() {
   FNC::covered.assign(static_cast<std::size_t>(FNC::natoms), 0);
   std::int64_t twice = std::numeric_limits<std::int64_t>::max();
   for (int j = 0; j < FNC::nmoltypes; ++j) {
@@ -270,20 +267,14 @@ void CheckCoverage() {
       }
     }
   }
-  if (twice <= FNC::natoms) {
-    Stop(At() + "expected each atom in one molecule only, found atom " + std::to_string(twice) +
-             " in more than one (the indices of molecule types overlap)",
-         [twice] {
-           Say("Error! More fnc constraint was specified for the same atom (", twice, "!");
-           Say("Most probably the atom indices overlap betwwen two different molecule type! "
-               "Cannot proceed, exiting...");
-         });
-  }
-  const auto unconstrained = std::count(FNC::covered.begin(), FNC::covered.end(), 0);
-  if (unconstrained > 0) {
-    Say("There  will be ", unconstrained,
-        " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them.");
-  }
+  if (twice > FNC::natoms) return;
+  throw LocatedError(
+      FNC::pairlist, 0, "each atom in one molecule only",
+      "atom " + std::to_string(twice) + " in more than one (the indices of molecule types overlap)")
+      .Lines({"Error! More fnc constraint was specified for the same atom (" +
+                  std::to_string(twice) + "!",
+              "Most probably the atom indices overlap betwwen two different molecule type! "
+              "Cannot proceed, exiting..."});
 }
 
 // Each reached atom's neighbour count; every atom is reached once at most.
@@ -303,7 +294,14 @@ void CountEntries() {
 void FNC::AssemblePatterns() {
   WithMemoryGuard("FNC::AssemblePatterns", [] {
     BuildPatterns();
-    CheckCoverage();
+    CheckIndices();
+    CheckOverlap();
+    const auto unconstrained = std::count(FNC::covered.begin(), FNC::covered.end(), 0);
+    if (unconstrained > 0) {
+      std::cout << "There  will be " << unconstrained
+                << " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them."
+                << std::endl;
+    }
     CountEntries();
   });
 }

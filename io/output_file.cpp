@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "io/console.hpp"
+#include "io/file_stream.hpp"
 
 namespace {
 
@@ -72,9 +72,9 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-void OpenOutput(std::ofstream& stream, const std::string& name) {
+std::optional<LocatedError> OpenOutput(std::ofstream& stream, const std::string& name) {
   [[maybe_unused]] static const bool installed = (InstallHandlers(), true);
-  const auto direct = [&] { OpenOn(stream, name, std::ios::out | std::ios::trunc); };
+  const auto direct = [&] { return OpenOn(stream, name, std::ios::out | std::ios::trunc); };
   const fs::path target = Target(name);
   struct stat status {};
   const bool exists = ::stat(target.c_str(), &status) == 0;
@@ -105,6 +105,7 @@ void OpenOutput(std::ofstream& stream, const std::string& name) {
     return direct();
   }
   g_target = target.string();
+  return std::nullopt;
 }
 
 void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::string& name) {
@@ -115,5 +116,5 @@ void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::stri
   const int error = errno;
   if (!placed) RemoveTemporary();
   g_pending = false;
-  if (!placed) WriteFailed(writer, name, error);
+  if (!placed) throw WriteFailure(writer, name, error);
 }

@@ -9,17 +9,20 @@
 #pragma once
 
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "io/error.hpp"
 
 // Opens the output `name` on `stream` as OpenOn does (the same flags, the
 // same refusal when it cannot be written). The first call also has an
 // interrupt or termination signal, or the end of the process, remove a
 // temporary file not yet in place.
-void OpenOutput(std::ofstream& stream, const std::string& name);
+std::optional<LocatedError> OpenOutput(std::ofstream& stream, const std::string& name);
 
 // After the writer `writer` has written `name` and checked its stream:
 // closes the stream and renames the temporary file over the name. A failure
-// there is reported as the writer's failed write, and the temporary file is
-// removed.
+// there is the writer's failed write (WriteFailure), and the temporary file
+// is removed.
 void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::string& name);

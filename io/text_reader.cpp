@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "io/error.hpp"
+
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 16;
@@ -79,9 +81,13 @@ void TextScanner::Failed(std::string_view what, std::size_t at) {
   problem_line_ = line_;
 }
 
-std::string TextScanner::Problem() const {
-  return name_ + ":" + std::to_string(problem_line_) + ": expected " + expected_ + ", found " +
-         found_;
+void TextScanner::Check(std::string_view name) const {
+  if (!in_.fail()) return;
+  using Reason = LocatedError::Reason;
+  const Reason reason = !(in_.rdstate() & std::ios::failbit) ? Reason::kNone
+                        : in_.eof()                          ? Reason::kEndOfFile
+                                                             : Reason::kWrongFormat;
+  throw LocatedError(name_, problem_line_, expected_, found_).Block(std::string(name), reason);
 }
 
 bool TextScanner::Refill() {

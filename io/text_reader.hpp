@@ -20,8 +20,8 @@ std::string OfType(std::string_view what, int type);
 // Reads a whole file through a block of its own. Whatever it has taken into
 // its block is gone from the stream, so a reader uses one scanner from the
 // start of its file to where it stops reading. The scanner knows the file's
-// name and its lines, and keeps the first failure as a located message:
-// "FILE:LINE: expected WHAT, found ...".
+// name and its lines, and keeps the first failure: where, what was expected
+// and what was found.
 class TextScanner {
  public:
   TextScanner(std::istream& in, std::string name);
@@ -52,8 +52,10 @@ class TextScanner {
   const std::string& name() const { return name_; }
   // The line of the last value read.
   int line() const { return token_line_; }
-  // The located message of the first failure (there must be one).
-  std::string Problem() const;
+  // Ends a reading: if the stream has failed, throws its first failure as the
+  // run's error, with the warning block of the reader whose name line is
+  // `name` (its reason chosen by the stream's flags).
+  void Check(std::string_view name) const;
 
  private:
   // The extent of the value that starts at the next character: the

@@ -1,13 +1,17 @@
 // Mode 1: neighbours placed at random in spherical shells around the central
 // atoms, each tied to its centre by the shell's distance window.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/memory.hpp"
 #include "io/number_format.hpp"
 #include "shell/portable_trig.hpp"
 #include "shell/random_uniform.hpp"
@@ -94,136 +98,175 @@ class CellGrid {
   std::vector<double> xyz_;
 };
 
+// Where the atoms, rows and entries of each type go in the grown
+// configuration and its constraints. Rows: the central atoms first, then the
+// neighbours type by type, within a type by central atom. A type's constraint
+// kind counts the earlier types that have neighbours.
+struct ShellPlan {
+  int n = 0;           // central atoms
+  int per_centre = 0;  // neighbours of each central atom, of all types
+  std::vector<int> kind;
+  std::vector<int> entry_offset;    // of a type's first neighbour in a central row
+  std::vector<int> first_position;  // of a type's first neighbour in its block
+  std::vector<int> rowstart;        // first row of each type's neighbours
+};
+
+ShellPlan PlanShells() {
+  const auto types = static_cast<std::size_t>(SimpleCfg::ntypes);
+  ShellPlan plan{SimpleCfg::nmolecules,      0,
+                 std::vector<int>(types),    std::vector<int>(types),
+                 std::vector<int>(types, 0), std::vector<int>(types + 1, 0)};
+  for (std::size_t t = 0, kinds = 0, row = plan.n; t < types; ++t) {
+    const int count = SimpleCfg::nneighbours[t];
+    plan.kind[t] = static_cast<int>(kinds);
+    plan.entry_offset[t] = plan.per_centre;
+    plan.per_centre += count;
+    kinds += count > 0 ? 1 : 0;
+    plan.rowstart[t + 1] = static_cast<int>(row);
+    row += static_cast<std::size_t>(plan.n) * count;
+  }
+  // In the central type, the neighbours come after the central atoms.
+  plan.first_position[SimpleCfg::centraltype] = plan.n;
+  return plan;
+}
+
+// The neighbours' positions: drawn around their central atom by the
+// placement's own generator, and with a minimum distance drawn again while
+// they come too close to an atom placed before.
+class ShellDraw {
+ public:
+  ShellDraw(const ShellPlacement& how, std::uint32_t seed) : how_(how), random_(seed) {}
+
+  // With a minimum distance, every central atom of `input` is in the grid
+  // before the first neighbour is placed; those already too close to one
+  // another are the input's doing, and are only counted.
+  void AddCentres(const SimpleCfg& input, Report& report) {
+    if (how_.min_distance <= 0) return;
+    WithMemoryGuard("SimpleCfg::ArrangeNeighbours", [&] {
+      grid_ =
+          std::make_unique<CellGrid>(how_.min_distance / SimpleCfg::boxlength,
+                                     static_cast<std::size_t>(SimpleCfg::natoms), how_.parameters);
+    });
+    int close = 0;
+    for (int j = 0; j < SimpleCfg::nmolecules; ++j) {
+      const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
+      close += grid_->Clear(centre) ? 0 : 1;
+      grid_->Add(centre);
+    }
+    if (close > 0) {
+      report.Warn({how_.centres, 0,
+                   std::to_string(close) +
+                       (close == 1 ? " central atom lies" : " central atoms lie") +
+                       " closer than " + GeneralText(how_.min_distance) +
+                       " to an earlier one; central atoms are not moved"});
+    }
+  }
+
+  // Places neighbour `m` of type `t` around central atom `j` at `atom`.
+  void Place(const double* centre, int j, int t, int m, double* atom) {
+    for (int tries = 1;; ++tries) {
+      double offset[3];
+      Draw(t, offset);
+      for (int k = 0; k < 3; ++k) atom[k] = centre[k] + offset[k];
+      if (!grid_ || grid_->Clear(atom)) break;
+      if (tries == kMostTries) {
+        throw LocatedError::Text(how_.centres, 0,
+                                 "no place found for neighbour " + std::to_string(m + 1) +
+                                     " of type " + std::to_string(t + 1) + " around central atom " +
+                                     std::to_string(j + 1) + " after " +
+                                     std::to_string(kMostTries) +
+                                     " tries; use a smaller --min-distance or a wider shell");
+      }
+    }
+    if (grid_) grid_->Add(atom);
+  }
+
+ private:
+  // One draw of u1, u2, u3: the offset from the centre, in box units.
+  void Draw(int t, double* offset) {
+    const double inner = SimpleCfg::rinner[t];
+    const double outer = SimpleCfg::router[t];
+    const double box = SimpleCfg::boxlength;
+    const double u1 = random_.Next();
+    const double u2 = random_.Next();
+    const double u3 = random_.Next();
+    double r{};
+    double sin_theta{};
+    double cos_theta{};
+    double sin_phi{};
+    double cos_phi{};
+    if (how_.uniform) {
+      // r^3 and cos(theta) uniform: points uniform in the shell's volume.
+      const double inner3 = inner * inner * inner;
+      r = PortableCbrt(inner3 + u1 * (outer * outer * outer - inner3)) / box;
+      cos_theta = 2 * u2 - 1;
+      sin_theta = std::sqrt((1 - cos_theta) * (1 + cos_theta));
+      PortableSinCos(6.283185307179586 * u3, sin_phi, cos_phi);
+    } else {
+      r = (inner + u1 * (outer - inner)) / box;
+      PortableSinCos(3.14159265359 * u2, sin_theta, cos_theta);
+      PortableSinCos(6.28318530718 * u3, sin_phi, cos_phi);
+    }
+    offset[0] = r * sin_theta * cos_phi;
+    offset[1] = r * sin_theta * sin_phi;
+    offset[2] = r * cos_theta;
+  }
+
+  const ShellPlacement& how_;
+  RandomUniform random_;
+  std::unique_ptr<CellGrid> grid_;
+};
+
+// Points uniform in the volume come from the cubes of the radii, which must
+// be finite.
+void CheckCubes(const ShellPlacement& how) {
+  const auto cube = [](double r) { return r * r * r; };
+  for (int t = 0; t < SimpleCfg::ntypes && how.uniform; ++t) {
+    if (SimpleCfg::nneighbours[t] > 0 &&
+        !std::isfinite(cube(SimpleCfg::router[t]) - cube(SimpleCfg::rinner[t]))) {
+      throw LocatedError::Text(how.parameters, 0,
+                               "the shell radii of type " + std::to_string(t + 1) +
+                                   " are too large for --uniform, which takes their cubes");
+    }
+  }
+}
+
 }  // namespace
 
 void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellPlacement& how) {
-  // Minus the calendar clock's seconds modulo 2^31: the first draw starts the
-  // sequence, and every second up to 2038 and beyond has a seed of its own.
-  std::int32_t seed = how.seed.value_or(
-      -static_cast<std::int32_t>(static_cast<std::int64_t>(std::time(nullptr)) & 0x7fffffff));
-  const int n = nmolecules;
+  // Without a seed, the calendar clock's seconds modulo 2^31: every second up
+  // to 2038 and beyond has a seed of its own.
+  ShellDraw draw(how,
+                 how.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr) & 0x7fffffff)));
+  const ShellPlan plan = PlanShells();
+  std::copy(plan.rowstart.begin(), plan.rowstart.end(), fnc.rowstart.begin());
+  CheckCubes(how);
+  draw.AddCentres(input, report_);
+  const int n = plan.n;
   const int ct = centraltype;
-  const int types = ntypes;
-  const double box = boxlength;
-
-  // Rows: the central atoms first, then the neighbours type by type, within a
-  // type by central atom. A type's constraint kind counts the earlier types
-  // that have neighbours.
-  int s = 0;
-  std::vector<int> kind(static_cast<std::size_t>(types));
-  std::vector<int> entry_offset(static_cast<std::size_t>(types));
-  for (int t = 0, kinds = 0; t < types; ++t) {
-    kind[t] = kinds;
-    entry_offset[t] = s;
-    s += nneighbours[t];
-    if (nneighbours[t] > 0) ++kinds;
-  }
-  for (int t = 0, row = n; t < types; ++t) {
-    fnc.rowstart[t + 1] = row;
-    row += n * nneighbours[t];
-  }
-
-  // Where each type's neighbours start among its atoms: after the central
-  // atoms in the central type.
-  std::vector<int> first_position(static_cast<std::size_t>(types), 0);
-  first_position[ct] = n;
-  const int central_start = typestart[ct];
-  const std::size_t neighbour_entries = static_cast<std::size_t>(s) * n;
-
-  // Points uniform in the volume come from the cubes of the radii.
-  const auto cube = [](double r) { return r * r * r; };
-  for (int t = 0; t < types; ++t) {
-    if (how.uniform && nneighbours[t] > 0 && !std::isfinite(cube(router[t]) - cube(rinner[t]))) {
-      Stop(how.parameters + ": the shell radii of type " + std::to_string(t + 1) +
-               " are too large for --uniform, which takes their cubes",
-           [] {});
-    }
-  }
-
-  // With a minimum distance, every central atom is in the grid before the
-  // first neighbour is placed; those already too close to one another are
-  // the input's doing, and are only counted.
-  std::unique_ptr<CellGrid> grid;
-  if (how.min_distance > 0) {
-    WithMemoryGuard("SimpleCfg::ArrangeNeighbours", [&] {
-      grid = std::make_unique<CellGrid>(how.min_distance / box, static_cast<std::size_t>(natoms),
-                                        how.parameters);
-    });
-    int close = 0;
-    for (int j = 0; j < n; ++j) {
-      const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
-      close += grid->Clear(centre) ? 0 : 1;
-      grid->Add(centre);
-    }
-    if (close > 0) {
-      Warn(how.centres + ": " + std::to_string(close) +
-           (close == 1 ? " central atom lies" : " central atoms lie") + " closer than " +
-           GeneralText(how.min_distance) + " to an earlier one; central atoms are not moved");
-    }
-  }
-
+  const std::size_t neighbour_entries = static_cast<std::size_t>(plan.per_centre) * n;
   for (int j = 0; j < n; ++j) {
     const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
-    double* copy = typeptr[ct] + static_cast<std::size_t>(j) * 3;
-    copy[0] = centre[0];
-    copy[1] = centre[1];
-    copy[2] = centre[2];
-    const int central_atom = central_start + j;
+    std::copy_n(centre, 3, typeptr[ct] + static_cast<std::size_t>(j) * 3);
+    const int central_atom = typestart[ct] + j;
     fnc.centralindex[j] = central_atom;
-    FNC::ncoord[j] = s;
-    for (int t = 0; t < types; ++t) {
+    FNC::ncoord[j] = plan.per_centre;
+    for (int t = 0; t < ntypes; ++t) {
       const int count = nneighbours[t];
-      const double inner = rinner[t];
-      const double outer = router[t];
-      const double inner3 = cube(inner);
-      const double outer3 = cube(outer);
       for (int m = 0; m < count; ++m) {
-        const int position = first_position[t] + count * j + m;
-        double* atom = typeptr[t] + static_cast<std::size_t>(position) * 3;
-        for (int tries = 1;; ++tries) {
-          const double u1 = RandomUniform(seed);
-          const double u2 = RandomUniform(seed);
-          const double u3 = RandomUniform(seed);
-          double r{};
-          double sin_theta{};
-          double cos_theta{};
-          double sin_phi{};
-          double cos_phi{};
-          if (how.uniform) {
-            // r^3 and cos(theta) uniform: points uniform in the shell's volume.
-            r = PortableCbrt(inner3 + u1 * (outer3 - inner3)) / box;
-            cos_theta = 2 * u2 - 1;
-            sin_theta = std::sqrt((1 - cos_theta) * (1 + cos_theta));
-            PortableSinCos(6.283185307179586 * u3, sin_phi, cos_phi);
-          } else {
-            r = (inner + u1 * (outer - inner)) / box;
-            PortableSinCos(3.14159265359 * u2, sin_theta, cos_theta);
-            PortableSinCos(6.28318530718 * u3, sin_phi, cos_phi);
-          }
-          atom[0] = centre[0] + r * sin_theta * cos_phi;
-          atom[1] = centre[1] + r * sin_theta * sin_phi;
-          atom[2] = centre[2] + r * cos_theta;
-          if (!grid || grid->Clear(atom)) break;
-          if (tries == kMostTries) {
-            Stop(how.centres + ": no place found for neighbour " + std::to_string(m + 1) +
-                     " of type " + std::to_string(t + 1) + " around central atom " +
-                     std::to_string(j + 1) + " after " + std::to_string(kMostTries) +
-                     " tries; use a smaller --min-distance or a wider shell",
-                 [] {});
-          }
-        }
-        if (grid) grid->Add(atom);
+        const int position = plan.first_position[t] + count * j + m;
+        draw.Place(centre, j, t, m, typeptr[t] + static_cast<std::size_t>(position) * 3);
+        // The pair in the central atom's row and in the neighbour's own.
         const int number = typestart[t] + position;
-
-        const std::size_t central_entry = static_cast<std::size_t>(s) * j + entry_offset[t] + m;
+        const std::size_t central_entry =
+            static_cast<std::size_t>(plan.per_centre) * j + plan.entry_offset[t] + m;
         fnc.neighbours[central_entry] = number;
-        fnc.constrainttype[central_entry] = kind[t];
-
-        const int row = fnc.rowstart[t + 1] + count * j + m;
+        fnc.constrainttype[central_entry] = plan.kind[t];
+        const int row = plan.rowstart[t + 1] + count * j + m;
         const std::size_t row_entry = neighbour_entries + static_cast<std::size_t>(row - n);
         fnc.centralindex[row] = number;
         fnc.neighbours[row_entry] = central_atom;
-        fnc.constrainttype[row_entry] = kind[t];
+        fnc.constrainttype[row_entry] = plan.kind[t];
       }
     }
   }

@@ -1,9 +1,23 @@
 // Uniform random numbers in (0, 0.99999988]: a multiplicative congruential
 // generator (multiplier 16807, modulus 2^31 - 1) behind a 32-entry shuffle
-// table. A seed of 0 or below (re)starts the sequence from its magnitude.
+// table, all its state in the object.
 #pragma once
 
 #include <cstdint>
 
-// The next number; the shuffle table is shared by all callers.
-double RandomUniform(std::int32_t& seed);
+class RandomUniform {
+ public:
+  explicit RandomUniform(std::uint32_t seed) { Restart(seed); }
+
+  // Starts the sequence again from `seed`: the state becomes the seed reduced
+  // modulo 2^31 - 1 (1 for 0, which would stay 0 for ever), eight steps are
+  // discarded and the next 32 fill the table from its last slot down.
+  void Restart(std::uint32_t seed);
+  // The next number.
+  double Next();
+
+ private:
+  std::int32_t state_ = 1;
+  std::int32_t table_[32] = {};
+  std::int32_t last_ = 0;  // the last output, which picks the next slot
+};

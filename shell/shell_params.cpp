@@ -8,7 +8,8 @@
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
+#include "io/memory.hpp"
 #include "io/number_format.hpp"
 #include "io/text_reader.hpp"
 
@@ -29,74 +30,82 @@ bool ReadRadii(TextScanner& in, int types, const char* what, std::vector<double>
   return static_cast<int>(radii.size()) == types;
 }
 
-void ReadShellParameters(TextScanner& in) {
-  const std::string& name = in.name();
+// The number of central atoms: every input atom can serve as one, and no
+// more than those, so a larger number is reset at once. Returns -1 when it
+// could not be read.
+int ReadCentralCount(TextScanner& in, Report& report) {
   int n{};
-  if (!in.ReadCount(n, "the number of central atoms")) return;
-  // Every input atom can serve as a central atom, and no more than those.
+  if (!in.ReadCount(n, "the number of central atoms")) return -1;
   const int available = SimpleCfg::natoms;
-  const std::string line = name + ":" + std::to_string(in.line()) + ": ";
+  const auto count = [](int atoms) { return std::to_string(atoms); };
   if (n > available) {
-    if (InDialogue()) {
-      Say("The number of central atoms in the input *.cfg is ", available,
-          " which is less than the number of molecules in the *.dat file (", n, ").");
-      Say("The number of molecules will be reset to ", available, "!");
-    }
-    Warn(line + std::to_string(n) + " central atoms asked for, but the configuration holds " +
-         std::to_string(available) + " atoms: " + std::to_string(available) + " are used");
+    report.Notice("The number of central atoms in the input *.cfg is " + count(available) +
+                  " which is less than the number of molecules in the *.dat file (" + count(n) +
+                  ").");
+    report.Notice("The number of molecules will be reset to " + count(available) + "!");
+    report.Warn({in.name(), in.line(),
+                 count(n) + " central atoms asked for, but the configuration holds " +
+                     count(available) + " atoms: " + count(available) + " are used"});
     n = available;
   } else if (n < available) {
-    Warn(line + "only the first " + std::to_string(n) + " of the " + std::to_string(available) +
-         " atoms of the configuration become central atoms");
+    report.Warn({in.name(), in.line(),
+                 "only the first " + count(n) + " of the " + count(available) +
+                     " atoms of the configuration become central atoms"});
   }
-  SimpleCfg::nmolecules = n;
   in.SkipLine();
+  return n;
+}
 
+// The values of the file as read and judged: the central atoms, their type
+// (0-based), the neighbours per central atom and the radii of each type.
+struct ShellValues {
+  int n = 0;
+  int central = 0;
+  std::vector<int> counts;
+  std::int64_t sum = 0;  // of the counts
+  std::vector<double> inner, outer;
+  int inner_line = 0;
+};
+
+// Reads the types, the central type and the neighbour counts; returns false
+// at a value that could not be read or is refused.
+bool ReadCounts(TextScanner& in, ShellValues& values) {
   int types{};
-  if (!in.ReadInt(types, "the number of types")) return;
-  if (types < 1) return in.Reject("the number of types (1 or more)");
-  SimpleCfg::ntypes = types;
+  if (!in.ReadInt(types, "the number of types")) return false;
+  if (types < 1) return in.Reject("the number of types (1 or more)"), false;
   in.SkipLine();
-
   int central{};
-  if (!in.ReadInt(central, "the type of the central atoms")) return;
+  if (!in.ReadInt(central, "the type of the central atoms")) return false;
   if (central < 1 || central > types) {
-    return in.Reject("the type of the central atoms (1 to " + std::to_string(types) + ")");
+    return in.Reject("the type of the central atoms (1 to " + std::to_string(types) + ")"), false;
   }
-  SimpleCfg::centraltype = central - 1;
+  values.central = central - 1;
   in.SkipLine();
-
-  std::vector<int>& counts = SimpleCfg::nneighbours;  // empty: read once a run
-  std::int64_t sum{};
-  int kinds{};
   for (int t = 0, count{}; t < types; ++t) {
-    if (!in.ReadCount(count, OfType("the number of neighbours of type ", t))) return;
-    counts.push_back(count);
-    sum += count;
-    if (count > 0) ++kinds;
+    if (!in.ReadCount(count, OfType("the number of neighbours of type ", t))) return false;
+    values.counts.push_back(count);
+    values.sum += count;
   }
   // The grown configuration's atoms and entries must fit the int counts. The
   // entries, two per neighbour, are at least as many as the atoms (n of them
   // central) unless there are no neighbours, and then the atoms are n.
-  if (2 * std::int64_t{n} * sum > kLargestCount) {
+  if (2 * std::int64_t{values.n} * values.sum > kLargestCount) {
     return in.Reject(
-        "neighbour counts for which the grown configuration's atoms and entries fit 2147483647");
+               "neighbour counts for which the grown configuration's atoms and entries fit "
+               "2147483647"),
+           false;
   }
   in.SkipLine();
-  FNC::nconstraints = kinds;
-  SimpleCfg::natoms = static_cast<int>(n * (1 + sum));
-  FNC::natoms = SimpleCfg::natoms;
-  FNC::nentries = static_cast<int>(2 * n * sum);
+  return true;
+}
 
-  if (!ReadRadii(in, types, "the inner radius of type ", SimpleCfg::rinner)) return;
-  const int inner_line = in.line();
-  if (!ReadRadii(in, types, "the outer radius of type ", SimpleCfg::router)) return;
-  // Radii that would place neighbours at infinite coordinates.
+// Refuses radii that would place neighbours at infinite coordinates.
+void RejectInfiniteRadii(TextScanner& in, const ShellValues& values) {
   const double box = SimpleCfg::boxlength;
-  for (int t = 0; t < types; ++t) {
-    const double inner = SimpleCfg::rinner[t];
-    const double outer = SimpleCfg::router[t];
-    if (counts[t] > 0 &&
+  for (std::size_t t = 0; t < values.counts.size(); ++t) {
+    const double inner = values.inner[t];
+    const double outer = values.outer[t];
+    if (values.counts[t] > 0 &&
         !(std::isfinite(inner) && std::isfinite(outer) && std::isfinite(outer - inner) &&
           std::isfinite(inner / box) && std::isfinite(outer / box))) {
       return in.Reject("shell radii of type " + std::to_string(t + 1) +
@@ -104,22 +113,54 @@ void ReadShellParameters(TextScanner& in) {
                        GeneralText(inner) + " and " + GeneralText(outer));
     }
   }
+}
 
+// Reads and judges the whole file; returns false where it stopped.
+bool ReadShellValues(TextScanner& in, ShellValues& values, Report& report) {
+  values.n = ReadCentralCount(in, report);
+  if (values.n < 0 || !ReadCounts(in, values)) return false;
+  const int types = static_cast<int>(values.counts.size());
+  if (!ReadRadii(in, types, "the inner radius of type ", values.inner)) return false;
+  values.inner_line = in.line();
+  if (!ReadRadii(in, types, "the outer radius of type ", values.outer)) return false;
+  RejectInfiniteRadii(in, values);
+  return !in.stream().fail();
+}
+
+// The shell parameters, and the layouts of the grown configuration and its
+// constraints: the central atoms then the neighbours in each type's block,
+// one window per type with neighbours.
+void SetGrownLayout(const ShellValues& values, const std::string& name, Report& report) {
+  const int n = values.n;
+  const int types = static_cast<int>(values.counts.size());
+  SimpleCfg::nmolecules = n;
+  SimpleCfg::ntypes = types;
+  SimpleCfg::centraltype = values.central;
+  SimpleCfg::nneighbours = values.counts;
+  SimpleCfg::rinner = values.inner;
+  SimpleCfg::router = values.outer;
   SimpleCfg::ni.clear();
   SimpleCfg::typestart.assign(1, 0);
+  FNC::nconstraints = 0;
   for (int t = 0; t < types; ++t) {
-    if (counts[t] > 0) {
-      FNC::rmin.push_back(SimpleCfg::rinner[t]);
-      FNC::rmax.push_back(SimpleCfg::router[t]);
-      if (SimpleCfg::rinner[t] > SimpleCfg::router[t]) {
-        Warn(name + ":" + std::to_string(inner_line) + ": the inner radius of type " +
-             std::to_string(t + 1) + " lies beyond its outer radius");
+    if (values.counts[t] > 0) {
+      ++FNC::nconstraints;
+      FNC::rmin.push_back(values.inner[t]);
+      FNC::rmax.push_back(values.outer[t]);
+      if (values.inner[t] > values.outer[t]) {
+        report.Warn({name, values.inner_line,
+                     "the inner radius of type " + std::to_string(t + 1) +
+                         " lies beyond its outer radius"});
       }
     }
-    const int atoms = n * counts[t] + (t == SimpleCfg::centraltype ? n : 0);
+    const int atoms = n * values.counts[t] + (t == values.central ? n : 0);
     SimpleCfg::ni.push_back(atoms);
     SimpleCfg::typestart.push_back(SimpleCfg::typestart.back() + atoms);
   }
+  const int available = SimpleCfg::natoms;
+  SimpleCfg::natoms = static_cast<int>(n * (1 + values.sum));
+  FNC::natoms = SimpleCfg::natoms;
+  FNC::nentries = static_cast<int>(2 * n * values.sum);
   // The loaded central atoms, and per atom of the grown configuration its
   // row count, coordinates, row and row start, and its entries.
   ClaimMemory(24.0 * available + 36.0 * FNC::natoms + 8.0 * FNC::nentries, name);
@@ -128,12 +169,13 @@ void ReadShellParameters(TextScanner& in) {
 
 }  // namespace
 
-int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name) {
+int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name, Report& report) {
   WithMemoryGuard("SimpleCfg::GetFNCParameters", [&] {
     TextScanner scan(in, name);
-    ReadShellParameters(scan);
-    CheckReadOutcome("SimpleCfg::GetFNCParameters", scan);
+    ShellValues values;
+    const bool read = ReadShellValues(scan, values, report);
+    scan.Check("SimpleCfg::GetFNCParameters");
+    if (read) SetGrownLayout(values, name, report);
   });
-  // A failed reading has stopped the run.
-  return !in.fail();
+  return 1;
 }

@@ -10,19 +10,30 @@
 #include <new>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 #include "fuzz_support.hpp"
-#include "io/console.hpp"
+#include "io/error.hpp"
 
 namespace {
 
 constexpr int kMostAtoms = 100000;
 
 bool cap_active = false;  // a run's allocations above 64 MiB fail, as when memory is short
+
+// A run's report, as the command line's: no notices; warnings shown with the
+// run's messages; a file the run cannot use, its error.
+struct FuzzReport final : Report {
+  explicit FuzzReport(std::ostream& shown) : shown(shown) {}
+  void Notice(std::string_view) override {}
+  void Warn(Warning warning) override { shown << warning.Message() << '\n'; }
+  void Refused(const LocatedError& reason) override { throw reason; }
+  std::ostream& shown;
+};
 
 long Lines(const std::ostringstream& text) { return std::ranges::count(text.str(), '\n'); }
 
@@ -46,20 +57,20 @@ void CheckAndWrite(const FNC& fnc, std::ostringstream& out) {
   FUZZ_REQUIRE(Lines(out) == 9 + 3L * FNC::natoms);
 }
 
-void Grow(const std::string& incfg, const std::string& parameters) {
+void Grow(const std::string& incfg, const std::string& parameters, Report& report) {
   std::istringstream header(incfg), whole(incfg), shells(parameters);
-  SimpleCfg::GetParams_cfg(header, "s.incfg");
+  SimpleCfg::GetParams_cfg(header, "s.incfg", report);
   if (SimpleCfg::natoms > kMostAtoms) return;
-  SimpleCfg centres;
+  SimpleCfg centres(report);
   centres.load(whole, "s.incfg");
-  SimpleCfg::GetFNCParameters(shells, "s.dat");
+  SimpleCfg::GetFNCParameters(shells, "s.dat", report);
   if (FNC::natoms > kMostAtoms || FNC::nentries > kMostAtoms) return;
-  SimpleCfg grown;
-  FNC fnc;
+  SimpleCfg grown(report);
+  FNC fnc(report);
   // Both placements; a minimum distance where few neighbours keep it cheap.
   const bool uniform = parameters.size() % 2 == 0;
   const double gap = FNC::nentries < 2000 && parameters.size() % 3 == 0 ? 0.3 : 0;
-  grown.ArrangeNeighbours(fnc, centres, {-20240601, uniform, gap, "s.incfg", "s.dat"});
+  grown.ArrangeNeighbours(fnc, centres, {20240601, uniform, gap, "s.incfg", "s.dat"});
   std::ostringstream cfg, constraints;
   grown.save(cfg, "FNC configuration", "s.cfg");
   FUZZ_REQUIRE(Lines(cfg) == 18 + 4L * SimpleCfg::ntypes + SimpleCfg::natoms);
@@ -68,14 +79,14 @@ void Grow(const std::string& incfg, const std::string& parameters) {
   std::cout << cfg.str() << constraints.str();
 }
 
-void Expand(const std::string& pairs) {
+void Expand(const std::string& pairs, Report& report) {
   std::istringstream list(pairs);
-  FNC::GetFNCParams2(list, "s.dat");
+  FNC::GetFNCParams2(list, "s.dat", report);
   for (int k = 0; k < FNC::nconstraints; ++k)  // the uses of each kind
     FUZZ_REQUIRE(FNC::typeuses[k] == std::ranges::count(FNC::pairtype, k + 1));
   if (FNC::natoms > kMostAtoms) return;
   FNC::AssemblePatterns();
-  FNC fnc;
+  FNC fnc(report);
   fnc.ExpandPatterns();
   std::ostringstream out;
   CheckAndWrite(fnc, out);
@@ -85,22 +96,22 @@ void Expand(const std::string& pairs) {
 // What a run shows: its messages, its failure and the files it writes.
 std::string Run(const std::string& text) {
   const auto split = text.find('\x01');
-  // A silent console; the command line's voice, whose stop unwinds back here.
+  // A silent console; the run's error unwinds back here.
   std::ostringstream shown;
   std::streambuf* const out = std::cout.rdbuf(shown.rdbuf());
   std::streambuf* const err = std::cerr.rdbuf(shown.rdbuf());
-  SetVoice(Voice::kCommandLine);
+  FuzzReport report(shown);
   SimpleCfg::ResetLayout();
   FNC::ResetClassWide();
   cap_active = true;
   try {
     if (text.empty() || text[0] != '1') {
-      Expand(text.substr(text.empty() ? 0 : 1));
+      Expand(text.substr(text.empty() ? 0 : 1), report);
     } else if (split != std::string::npos) {
-      Grow(text.substr(1, split - 1), text.substr(split + 1));
+      Grow(text.substr(1, split - 1), text.substr(split + 1), report);
     }
-  } catch (const RunFailure& failure) {
-    shown << failure.what();
+  } catch (const LocatedError& error) {
+    shown << error.what();
   }
   cap_active = false;
   std::cout.rdbuf(out);

@@ -1,0 +1,155 @@
+// The dialogue: its fixed texts, its report (notices on standard output,
+// warnings unsaid) and its one catch, which prints an error's fixed lines and
+// takes the fatal stop while the run's objects are still alive, so that none
+// of their destructors' lines appears.
+#include "app/dialogue.hpp"
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "app/driver.hpp"
+
+namespace {
+
+constexpr const char* kHelpText[] = {
+    "This program creates a 'filename'.fnc and a 'filename'.cfg file for varnel++.",
+    "Parameters will be read from the *.dat file. The format of the file is completey different "
+    "for the two different option!",
+    "It can work two different ways:",
+    "\n1.) The atoms will be arrenged randomly around the central atom inside a sphere of given "
+    "radius",
+    "    The coordinates of the central atoms will be read from an varnel version 3 format "
+    "'filename'.incfg file.",
+    "The filename.incfg file should contain the coordinates of the type 1 central particles, and "
+    "the output configuration containing the two types will be saved in filename.cfg.",
+    "For example: creating 12 neighbours of type 2 between 35 and 123 A arond each type 1 central "
+    "atom the following parameter file should be used:",
+    " 8788\t! number of molecules",
+    " 2\t\t! number of types",
+    " 1\t\t! type of the central atom starting with 1",
+    " 0 12\t! number of neighbours for a molecule/type",
+    " 0 35\t! radius of the inner spehere for each neighbourtype",
+    " 0 123\t! radius of the outer spehere for each neighbourtype",
+    " 1\t\t! number of constrained FNC distance",
+    "",
+    "2.) Only fnc file will be created according to the fnc pairs specified in the *.dat file.",
+    "For a three component system containing 1331 propanol, 25 argon and 10 ethene molecules, "
+    "where propanol has 29 and ethene 5 fnc pairs/molecules ",
+    "the *.dat file's beginning (containing only 3 fnc pairs for propanol) should look like this:",
+    " 16060\t\t\t!number of atoms in the configuration",
+    " 2\t\t\t!number of molecule types containing fnc constraint",
+    " 1331 10\t\t!number of molecule/type following each other",
+    "\t\t\tin the same line",
+    " 12 6\t\t\t!number of atoms/molecule type following each other",
+    "\t\t\tin the same line",
+    " 29 5\t\t\t!number of fnc constrained pairs/molecule following",
+    "\t\t\teach other in the same line",
+    " 1 1.47 1.59\t\t!constraint index, dmin, dmax (dmin, dmax only ",
+    "\t\t\tif it is the first occurence)",
+    " 1 1332 2 1333\t\t!indices of the constrained pair in the first ",
+    "\t\t\tmolecule, then in the second molecule ",
+    " 1\t\t\t!constraint index, dmin, dmax (dmin, dmax only ",
+    "\t\t\tif it is the first occurence)",
+    " 1332 2663 1333 2664\t!indices of the constrained pair in the first ",
+    "\t\t\tmolecule, then in the second molecule ",
+    " 2 1.05 1.13\t\t!constraint index, dmin, dmax (dmin, dmax only ",
+    "\t\t\tif it is the first occurence)",
+    " 1 5325 2 5327\t\t!indices of the constrained pair in the first ",
+    "\t\t\tmolecule, then in the second molecule ",
+    "",
+    "After all the fnc pairs of the first molecule type (now the propanol) the following molecule "
+    "type's fnc constraint should follow. In this example no fnc will be given for argon, so the 5 "
+    "fnc pairs of ethen will follow the propanol.",
+};
+
+// One message line on standard output: the text, a line feed and a flush.
+void Say(std::string_view line) { std::cout << line << std::endl; }
+
+// Ends the process after an error: "Quit (y)?->" on standard error, one
+// character read and ignored, exit status 1. The run's objects are not
+// destroyed.
+[[noreturn]] void FatalStop() {
+  std::cerr << "Quit (y)?->" << std::endl;
+  char answer{};
+  std::cin >> answer;
+  std::exit(1);
+}
+
+// The fixed lines of an error: the warning block, then the operation's own.
+void SayError(const LocatedError& error) {
+  using Reason = LocatedError::Reason;
+  if (!error.block().empty()) {
+    Say("****WARNING****");
+    Say(error.block());
+    switch (error.reason()) {
+      case Reason::kEndOfFile:
+        Say("End of file was reached during loading!");
+        break;
+      case Reason::kWrongFormat:
+        Say("Loading failed, possibly due to wrong file format!");
+        break;
+      case Reason::kWritingFailed:
+        Say("Writing failed, the file may be incomplete!");
+        break;
+      case Reason::kNone:
+        break;
+    }
+    Say("Cannot run this way, exiting...!");
+  }
+  for (const std::string& line : error.lines()) {
+    (error.on_standard_error() ? std::cerr : std::cout) << line << std::endl;
+  }
+}
+
+class DialogueReport final : public Report {
+ public:
+  void Notice(std::string_view line) override { Say(line); }
+  // The dialogue accepts in silence what the command line warns about.
+  void Warn(Warning) override {}
+  // The reader or writer that gets the failed stream reports it.
+  void Refused(const LocatedError&) override {}
+};
+
+// Characters are read until a '1' or a '2'; others are passed over silently.
+// Without a mode there is nothing to do but stop.
+char AskMode() {
+  Say("Choose from the options (1,2)");
+  char c{};
+  while (std::cin >> c) {
+    if (c == '1' || c == '2') return c;
+  }
+  FatalStop();
+}
+
+std::string AskStem() {
+  std::cout << "The name of the files without extension:";
+  std::string stem;
+  std::cin >> stem;
+  return stem;
+}
+
+}  // namespace
+
+int RunFncprep() {
+  for (const char* line : kHelpText) Say(line);
+  const char mode = AskMode();
+  const RunFiles files(AskStem());
+  DialogueReport report;
+  RunObjects run;
+  try {
+    if (mode == '1') {
+      GrowShells(files, run, report);
+    } else {
+      ExpandPairs(files, run, report);
+    }
+  } catch (const LocatedError& error) {
+    SayError(error);
+    FatalStop();
+  }
+  Say(" QUIT (y)? ->");
+  char answer{};
+  std::cin >> answer;
+  return 0;
+}
