@@ -1,10 +1,11 @@
 // Number formatting. The coordinates of a configuration and the indices of a
 // constraint file are most of every large output: they are formatted here by
-// integer arithmetic and a table of digit groups, four to five times faster
-// than std::to_chars (bench/); general notation, rare, uses std::to_chars.
+// exact integer arithmetic and a table of four-digit groups, about one and a
+// half times faster over whole runs than std::to_chars (bench/ w1 to w5);
+// everything else uses std::to_chars.
 #include "io/number_format.hpp"
 
-#include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -16,54 +17,29 @@ static_assert(std::endian::native == std::endian::little, "digit words are store
 
 __extension__ typedef unsigned __int128 Wide;
 
-constexpr std::uint64_t kPowersOfTen[] = {1,
-                                          10,
-                                          100,
-                                          1000,
-                                          10000,
-                                          100000,
-                                          1000000,
-                                          10000000,
-                                          100000000,
-                                          1000000000,
-                                          10000000000,
-                                          100000000000,
-                                          1000000000000,
-                                          10000000000000,
-                                          100000000000000,
-                                          1000000000000000,
-                                          10000000000000000,
-                                          100000000000000000,
-                                          1000000000000000000,
-                                          10000000000000000000U};
 constexpr int kMostDecimals = 15;
 constexpr std::uint64_t kLow52Bits = (std::uint64_t{1} << 52) - 1;
-constexpr std::uint64_t kBlankWord = 0x2020202020202020U;
+
+constexpr auto kPowersOfTen = [] {
+  std::array<std::uint64_t, 20> powers{1};
+  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = 10 * powers[i - 1];
+  return powers;
+}();
 
 // The four digits of every number below 10^4, leading zeros included.
-constexpr std::uint32_t kQuadLimit = 10000;
-struct DigitQuads {
-  char digits[kQuadLimit][4];
-};
-
-constexpr DigitQuads MakeDigitQuads() {
-  DigitQuads quads{};
-  for (std::uint32_t i = 0; i < kQuadLimit; ++i) {
-    quads.digits[i][0] = static_cast<char>('0' + i / 1000);
-    quads.digits[i][1] = static_cast<char>('0' + i / 100 % 10);
-    quads.digits[i][2] = static_cast<char>('0' + i / 10 % 10);
-    quads.digits[i][3] = static_cast<char>('0' + i % 10);
+constexpr auto kQuads = [] {
+  std::array<std::array<char, 4>, 10000> quads{};
+  for (std::size_t i = 0; i < quads.size(); ++i) {
+    for (std::size_t k = 0, rest = i; k < 4; ++k, rest /= 10) quads[i][3 - k] = '0' + rest % 10;
   }
   return quads;
-}
-
-constexpr DigitQuads kQuads = MakeDigitQuads();
+}();
 
 // The eight digits of `value` (below 10^8) as characters in one word, the
 // first in the lowest byte, which is first in memory.
 std::uint64_t EightDigits(std::uint32_t value) {
-  const auto high = std::bit_cast<std::uint32_t>(kQuads.digits[value / kQuadLimit]);
-  const auto low = std::bit_cast<std::uint32_t>(kQuads.digits[value % kQuadLimit]);
+  const auto high = std::bit_cast<std::uint32_t>(kQuads[value / 10000]);
+  const auto low = std::bit_cast<std::uint32_t>(kQuads[value % 10000]);
   return high | std::uint64_t{low} << 32;
 }
 
@@ -74,28 +50,23 @@ int CountDigits(std::uint64_t value) {
   return digits;
 }
 
-// Writes the last `count` digits of `value` ending at `end`.
-void PutDigits(char* end, std::uint64_t value, int count) {
-  for (; count >= 2; count -= 2) {
-    *--end = static_cast<char>('0' + value % 10);
-    *--end = static_cast<char>('0' + value / 10 % 10);
-    value /= 100;
-  }
-  if (count > 0) *--end = static_cast<char>('0' + value);
-}
-
 // Blanks before a text of `length` in a field of `width`; returns where the
 // text goes.
 char* Pad(char* out, int length, int width) {
-  const int pad = std::max(width - length, 0);
-  if (pad > 16) {
-    std::memset(out, ' ', static_cast<std::size_t>(pad));
-  } else {
-    // The layouts' fields are narrow: two words of blanks, stored whole.
-    std::memcpy(out, &kBlankWord, sizeof kBlankWord);
-    std::memcpy(out + 8, &kBlankWord, sizeof kBlankWord);
-  }
-  return out + pad;
+  if (width <= length) return out;
+  std::memset(out, ' ', static_cast<std::size_t>(width - length));
+  return out + (width - length);
+}
+
+// The text std::to_chars writes, right-aligned in a field of `width`.
+template <class... Format>
+char* Field(char* out, int width, auto value, Format... format) {
+  char text[kNumberRoom];
+  const char* const end = std::to_chars(text, text + kNumberRoom, value, format...).ptr;
+  const auto length = static_cast<int>(end - text);
+  out = Pad(out, length, width);
+  std::memcpy(out, text, static_cast<std::size_t>(length));
+  return out + length;
 }
 
 }  // namespace
@@ -105,13 +76,7 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   // Without decimals the whole part's parity decides a tie: left to the
   // library, as are values and decimals beyond the exact integer range.
   if (!(magnitude < 0x1p53) || decimals < 1 || decimals > kMostDecimals) {
-    char text[kNumberRoom];
-    const char* end =
-        std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed, decimals).ptr;
-    const auto length = static_cast<int>(end - text);
-    out = Pad(out, length, width);
-    std::memcpy(out, text, static_cast<std::size_t>(length));
-    return out + length;
+    return Field(out, width, value, std::chars_format::fixed, decimals);
   }
   // magnitude = whole + mantissa / 2^(53 + rest) exactly; the fraction times
   // 10^decimals is rounded half to even, as printf rounds the exact value.
@@ -122,19 +87,13 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   const std::uint64_t unit = kPowersOfTen[decimals];
   std::uint64_t part = 0;
   // From a rest of 64 on (a fraction below 2^-64, or 0) nothing is left of
-  // the scaled fraction, which is below 2^103.
+  // the scaled fraction, which is below 2^103. Twice the scaled fraction,
+  // truncated: its last bit is the half, and `sticky` tells whether anything
+  // lies below it; the rounding has no branches, which would mispredict.
   if (rest < 64) {
-    // Twice the scaled fraction, truncated: its last bit is the half, and
-    // `sticky` tells whether anything lies below it. The low 52 bits, always
-    // below the half, are looked at once, so the rest takes 64-bit shifts.
-    // The rounding is written without branches, which would mispredict on
-    // every other value.
     const Wide scaled = static_cast<Wide>(mantissa) * unit;
-    const auto top = static_cast<std::uint64_t>(scaled >> 52);
-    const std::uint64_t twice = top >> rest;
-    const std::uint64_t below = (static_cast<std::uint64_t>(scaled) & kLow52Bits) |
-                                (top & ((std::uint64_t{1} << rest) - 1));
-    const std::uint64_t sticky = below != 0 ? 1 : 0;
+    const auto twice = static_cast<std::uint64_t>(scaled >> (52 + rest));
+    const std::uint64_t sticky = (scaled & ((Wide{1} << (52 + rest)) - 1)) != 0;
     part = (twice >> 1) + (twice & (sticky | (twice >> 1)) & 1);
   }
   // The parity of the whole value is that of its last decimal, the unit
@@ -147,63 +106,39 @@ char* FormatFixed(char* out, double value, int decimals, int width) {
   const int digits = CountDigits(whole);
   out = Pad(out, negative + digits + 1 + decimals, width);
   if (negative) *out++ = '-';
-  PutDigits(out + digits, whole, digits);
+  std::to_chars(out, out + digits, whole);
   out += digits;
   // The point, then the digits of the part, composed in words and stored
   // whole: the room beyond the end is scratch.
   *out = '.';
+  const std::uint64_t high = EightDigits(static_cast<std::uint32_t>(part / 100000000));
+  const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(part % 100000000));
   if (decimals <= 8) {
-    const std::uint64_t digits =
-        EightDigits(static_cast<std::uint32_t>(part)) >> (8 * (8 - decimals));
-    std::memcpy(out + 1, &digits, sizeof digits);
+    const std::uint64_t last = low >> (8 * (8 - decimals));
+    std::memcpy(out + 1, &last, sizeof last);
   } else {
-    const std::uint64_t high =
-        EightDigits(static_cast<std::uint32_t>(part / 100000000)) >> (8 * (16 - decimals));
-    const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(part % 100000000));
-    std::memcpy(out + 1, &high, sizeof high);
+    const std::uint64_t first = high >> (8 * (16 - decimals));
+    std::memcpy(out + 1, &first, sizeof first);
     std::memcpy(out + 1 + decimals - 8, &low, sizeof low);
   }
   return out + 1 + decimals;
 }
 
-std::string GeneralText(double value, int precision) {
-  char text[kNumberRoom];
-  return std::string(text, FormatGeneral(text, value, precision));
-}
-
 char* FormatGeneral(char* out, double value, int precision, int width) {
-  char text[kNumberRoom];
-  const char* end =
-      std::to_chars(text, text + kNumberRoom, value, std::chars_format::general, precision).ptr;
-  const auto length = static_cast<int>(end - text);
-  out = Pad(out, length, width);
-  std::memcpy(out, text, static_cast<std::size_t>(length));
-  return out + length;
+  return Field(out, width, value, std::chars_format::general, precision);
 }
 
 char* FormatInteger(char* out, std::int64_t value, int width) {
-  if (static_cast<std::uint64_t>(value) < 100000000) {  // negative values are not
-    // Eight digit characters, their leading zeros but the last turned into
-    // blanks ('0' - 0x10), stored as one word at the end of the field.
-    const std::uint64_t chars = EightDigits(static_cast<std::uint32_t>(value));
-    const std::uint64_t values = chars - 0x3030303030303030U;
-    const int zeros = values == 0 ? 7 : std::countr_zero(values) / 8;
-    const std::uint64_t blanked =
-        chars - (((std::uint64_t{1} << (8 * zeros)) - 1) & 0x1010101010101010U);
-    // A field narrower than the word drops its first characters (blanks); a
-    // wider one is blank-filled before it.
-    const int dropped = std::max(8 - std::max(width, 8 - zeros), 0);
-    const std::uint64_t tail = blanked >> (8 * dropped);
-    out = Pad(out, 8, width);
-    std::memcpy(out, &tail, sizeof tail);
-    return out + (8 - dropped);
-  }
-  const bool negative = value < 0;
-  const std::uint64_t magnitude =
-      negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  const int digits = CountDigits(magnitude);
-  out = Pad(out, negative + digits, width);
-  if (negative) *out++ = '-';
-  PutDigits(out + digits, magnitude, digits);
+  // Above 10^8 or below 0, the library.
+  if (static_cast<std::uint64_t>(value) >= 100000000) return Field(out, width, value);
+  const int digits = CountDigits(static_cast<std::uint64_t>(value));
+  out = Pad(out, digits, width);
+  const std::uint64_t chars = EightDigits(static_cast<std::uint32_t>(value)) >> (8 * (8 - digits));
+  std::memcpy(out, &chars, sizeof chars);
   return out + digits;
+}
+
+std::string GeneralText(double value, int precision) {
+  char text[kNumberRoom];
+  return std::string(text, FormatGeneral(text, value, precision));
 }
