@@ -1,8 +1,7 @@
-// The check of a configuration against its constraints, in three steps: the
-// files are read, the constraints judged into a result, and the result
-// reported (per kind the window, the pairs and where their distances lie;
-// lists that are not symmetric; indices out of range; the first violations)
-// with the optional outputs.
+// The check of a configuration against its constraints: the two files read,
+// the constraints judged into a result, and the result reported (per kind the
+// window, the pairs and where their distances lie; lists that are not
+// symmetric; indices out of range; the first violations) with the outputs.
 #include "app/check.hpp"
 
 #include <algorithm>
@@ -11,15 +10,14 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/driver.hpp"
 #include "app/plot.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "cfg/xyz_file.hpp"
 #include "fnc/fnc_file.hpp"
+#include "io/file_stream.hpp"
 #include "io/number_format.hpp"
 #include "io/output_file.hpp"
 
@@ -39,23 +37,6 @@ double Distance(const double* a, const double* b, double box) {
   return std::sqrt(sum) * box;
 }
 
-struct CheckInputs {
-  std::unique_ptr<SimpleCfg> config;
-  ConstraintFile fnc;
-};
-
-CheckInputs ReadInputs(const CheckRequest& request, Report& report) {
-  std::ifstream in;
-  Open(in, request.cfg, report, true);
-  SimpleCfg::GetParams_cfg(in, request.cfg, report);
-  CheckInputs inputs{std::make_unique<SimpleCfg>(report), {}};
-  Open(in, request.cfg, report, true);
-  inputs.config->load(in, request.cfg);
-  Open(in, request.fnc, report);
-  inputs.fnc = ReadConstraintFile(in, request.fnc);
-  return inputs;
-}
-
 // An entry found wrong, in the order found: listed without its reverse, or a
 // pair outside its window (atoms and kind 0-based).
 struct Finding {
@@ -64,56 +45,49 @@ struct Finding {
   double distance;
 };
 
-// What the check found.
 struct CheckResult {
   std::vector<KindDistances> kinds;
   std::vector<Finding> shown;  // the first few of each sort
-  int asymmetric = 0;
-  int out_of_range = 0;
-  int repeated_rows = 0;
+  int asymmetric = 0, out_of_range = 0, repeated_rows = 0;
 };
 
-// Each atom's row, and each row's entries ordered for the search of a reverse.
-class RowIndex {
- public:
+std::uint64_t Key(int neighbour, int kind) {
+  return std::uint64_t{static_cast<std::uint32_t>(neighbour)} << 32 |
+         static_cast<std::uint32_t>(kind);
+}
+
+// Each atom's row, and each row's entries (as keys) ordered for the search of
+// a reverse.
+struct RowIndex {
   RowIndex(const ConstraintFile& fnc, int atoms, CheckResult& result)
-      : row_of_(static_cast<std::size_t>(atoms), -1), first_(fnc.atom.size() + 1, 0) {
+      : row_of(static_cast<std::size_t>(atoms), -1), first(fnc.atom.size() + 1, 0) {
     for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
-      first_[r + 1] = first_[r] + static_cast<std::size_t>(fnc.count[r]);
+      first[r + 1] = first[r] + static_cast<std::size_t>(fnc.count[r]);
       const int a = fnc.atom[r];
       if (a < 0 || a >= atoms) {
         ++result.out_of_range;
-      } else if (row_of_[a] >= 0) {
+      } else if (row_of[a] >= 0) {
         ++result.repeated_rows;
       } else {
-        row_of_[a] = static_cast<int>(r);
+        row_of[a] = static_cast<int>(r);
       }
     }
-    for (std::size_t e = 0; e < fnc.neighbour.size(); ++e) {
-      sorted_.push_back(Key(fnc.neighbour[e], fnc.kind[e]));
-    }
-    for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
-      std::sort(sorted_.begin() + first_[r], sorted_.begin() + first_[r + 1]);
-    }
+    for (std::size_t e = 0; e < fnc.neighbour.size(); ++e)
+      keys.push_back(Key(fnc.neighbour[e], fnc.kind[e]));
+    for (std::size_t r = 0; r < fnc.atom.size(); ++r)
+      std::sort(keys.begin() + first[r], keys.begin() + first[r + 1]);
   }
 
-  std::size_t first(std::size_t row) const { return first_[row]; }
   // Whether the row of `atom` lists `neighbour` with `kind`.
   bool Lists(int atom, int neighbour, int kind) const {
-    const int r = row_of_[atom];
-    return r >= 0 && std::binary_search(sorted_.begin() + first_[r],
-                                        sorted_.begin() + first_[r + 1], Key(neighbour, kind));
+    const int r = row_of[atom];
+    return r >= 0 && std::binary_search(keys.begin() + first[r], keys.begin() + first[r + 1],
+                                        Key(neighbour, kind));
   }
 
- private:
-  static std::uint64_t Key(int neighbour, int kind) {
-    return std::uint64_t{static_cast<std::uint32_t>(neighbour)} << 32 |
-           static_cast<std::uint32_t>(kind);
-  }
-
-  std::vector<int> row_of_;
-  std::vector<std::size_t> first_;
-  std::vector<std::uint64_t> sorted_;
+  std::vector<int> row_of;
+  std::vector<std::size_t> first;
+  std::vector<std::uint64_t> keys;
 };
 
 CheckResult Judge(const SimpleCfg& config, const ConstraintFile& fnc) {
@@ -130,7 +104,7 @@ CheckResult Judge(const SimpleCfg& config, const ConstraintFile& fnc) {
   int violations = 0;
   for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
     const int a = fnc.atom[r];
-    for (std::size_t e = index.first(r); e < index.first(r + 1); ++e) {
+    for (std::size_t e = index.first[r]; e < index.first[r + 1]; ++e) {
       const int b = fnc.neighbour[e];
       const int k = fnc.kind[e];
       if (a < 0 || a >= atoms || b < 0 || b >= atoms || k < 0 || k >= kinds) {
@@ -221,18 +195,25 @@ int PrintResult(const CheckRequest& request, const SimpleCfg& config, const Cons
 }  // namespace
 
 int RunCheck(const CheckRequest& request, Report& report) {
-  const CheckInputs inputs = ReadInputs(request, report);
-  const CheckResult result = Judge(*inputs.config, inputs.fnc);
-  const int failures = PrintResult(request, *inputs.config, inputs.fnc, result);
+  std::ifstream in;
+  OpenTwiceReadable(in, request.cfg, report);
+  SimpleCfg::GetParams_cfg(in, request.cfg, report);
+  SimpleCfg config(report);
+  OpenTwiceReadable(in, request.cfg, report);
+  config.load(in, request.cfg);
+  OpenOn(in, request.fnc, std::ios::in, report);
+  const ConstraintFile fnc = ReadConstraintFile(in, request.fnc);
+  const CheckResult result = Judge(config, fnc);
+  const int failures = PrintResult(request, config, fnc, result);
   if (!request.xyz.empty()) {
     std::ofstream out;
-    Open(out, request.xyz, report);
-    WriteExtendedXyz(out, *inputs.config, request.xyz);
+    OpenOutput(out, request.xyz, report);
+    WriteExtendedXyz(out, config, request.xyz);
     PlaceOutput(out, "", request.xyz);
   }
   if (!request.plot.empty()) {
     std::ofstream out;
-    Open(out, request.plot, report);
+    OpenOutput(out, request.plot, report);
     WritePlot(out, result.kinds, request.plot);
     PlaceOutput(out, "", request.plot);
   }

@@ -155,68 +155,60 @@ void RefuseSameFiles(const std::vector<std::string>& inputs,
 // The command line's report: notices unsaid; warnings kept and printed when
 // the run ends, before its error if it has one; with --strict the first
 // warning is the run's error.
-class CommandLineReport final : public Report {
- public:
-  explicit CommandLineReport(bool strict) : strict_(strict) {}
-
+struct CommandLineReport final : Report {
+  explicit CommandLineReport(bool strict) : strict(strict) {}
   void Notice(std::string_view) override {}
   void Warn(Warning warning) override {
-    if (strict_) throw LocatedError::Text(warning.file, warning.line, warning.text);
-    warnings_.push_back(std::move(warning));
+    if (strict) throw LocatedError::Text(warning.file, warning.line, warning.text);
+    warnings.push_back(std::move(warning));
   }
   void Refused(const LocatedError& reason) override { throw reason; }
-
   void PrintWarnings() const {
-    for (const Warning& warning : warnings_) {
-      std::cerr << "fncprep: warning: " << warning.Message() << '\n';
-    }
+    for (const Warning& w : warnings) std::cerr << "fncprep: warning: " << w.Message() << '\n';
   }
 
- private:
-  bool strict_;
-  std::vector<Warning> warnings_;
+  bool strict;
+  std::vector<Warning> warnings;
 };
 
-int Dispatch(const Command& command, const Arguments& arguments, Report& report) {
+// Runs a command, with the one catch of the command line: "fncprep: " and the
+// error, exit status 1, after the warnings kept.
+int Run(const Command& command, const Arguments& arguments) {
   const auto option = [&](const char* name) {
     const auto found = arguments.options.find(name);
     return found == arguments.options.end() ? std::optional<std::string>() : found->second;
   };
-  if (command.name == std::string("check")) {
-    const CheckRequest request{arguments.operands[0], arguments.operands[1],
-                               option("--xyz").value_or(""), option("--plot").value_or("")};
-    std::vector<std::string> outputs;
-    for (const std::string& output : {request.xyz, request.plot}) {
-      if (!output.empty()) outputs.push_back(output);
-    }
-    RefuseSameFiles({request.cfg, request.fnc}, outputs);
-    return RunCheck(request, report);
-  }
-  const RunFiles files(arguments.operands[0]);
-  RunObjects run;
-  if (command.name == std::string("grow")) {
-    RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc});
-    ShellPlacement how;
-    if (const auto text = option("--seed")) how.seed = *Seed(*text);
-    if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
-    how.uniform = option("--uniform").has_value();
-    GrowShells(files, run, report, how);
-    Summary(files, true);
-  } else {
-    RefuseSameFiles({files.dat}, {files.fnc});
-    ExpandPairs(files, run, report);
-    Summary(files, false);
-  }
-  return 0;
-}
-
-// The one catch of the command line: "fncprep: " and the error, exit status 1.
-int Run(const Command& command, const Arguments& arguments) {
-  CommandLineReport report(arguments.options.count("--strict") > 0);
+  CommandLineReport report(option("--strict").has_value());
   try {
-    const int status = Dispatch(command, arguments, report);
+    if (command.name == std::string("check")) {
+      const CheckRequest request{arguments.operands[0], arguments.operands[1],
+                                 option("--xyz").value_or(""), option("--plot").value_or("")};
+      std::vector<std::string> outputs;
+      for (const std::string& output : {request.xyz, request.plot}) {
+        if (!output.empty()) outputs.push_back(output);
+      }
+      RefuseSameFiles({request.cfg, request.fnc}, outputs);
+      const int status = RunCheck(request, report);
+      report.PrintWarnings();
+      return status;
+    }
+    const RunFiles files(arguments.operands[0]);
+    RunObjects run;
+    if (command.name == std::string("grow")) {
+      RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc});
+      ShellPlacement how;
+      if (const auto text = option("--seed")) how.seed = *Seed(*text);
+      if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
+      how.uniform = option("--uniform").has_value();
+      GrowShells(files, run, report, how);
+      Summary(files, true);
+    } else {
+      RefuseSameFiles({files.dat}, {files.fnc});
+      ExpandPairs(files, run, report);
+      Summary(files, false);
+    }
     report.PrintWarnings();
-    return status;
+    return 0;
   } catch (const LocatedError& error) {
     report.PrintWarnings();
     std::cout.flush();

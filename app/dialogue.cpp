@@ -1,9 +1,6 @@
-// The dialogue: its fixed texts, its report (notices on standard output,
-// warnings unsaid) and its one catch, which prints an error's fixed lines and
-// takes the fatal stop while the run's objects are still alive, so that none
-// of their destructors' lines appears.
-#include "app/dialogue.hpp"
-
+// The dialogue: its fixed texts, its report, and its one catch, which prints
+// an error's fixed lines and takes the fatal stop while the run's objects are
+// still alive, so that none of their destructors' lines appears.
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -67,9 +64,8 @@ constexpr const char* kHelpText[] = {
 // One message line on standard output: the text, a line feed and a flush.
 void Say(std::string_view line) { std::cout << line << std::endl; }
 
-// Ends the process after an error: "Quit (y)?->" on standard error, one
-// character read and ignored, exit status 1. The run's objects are not
-// destroyed.
+// Ends the process after an error: one character read and ignored, exit
+// status 1, the run's objects not destroyed.
 [[noreturn]] void FatalStop() {
   std::cerr << "Quit (y)?->" << std::endl;
   char answer{};
@@ -79,32 +75,22 @@ void Say(std::string_view line) { std::cout << line << std::endl; }
 
 // The fixed lines of an error: the warning block, then the operation's own.
 void SayError(const LocatedError& error) {
-  using Reason = LocatedError::Reason;
-  if (!error.block().empty()) {
+  constexpr const char* kReasons[] = {nullptr, "End of file was reached during loading!",
+                                      "Loading failed, possibly due to wrong file format!",
+                                      "Writing failed, the file may be incomplete!"};
+  const LocatedError::Dialogue& text = error.dialogue();
+  if (!text.block.empty()) {
     Say("****WARNING****");
-    Say(error.block());
-    switch (error.reason()) {
-      case Reason::kEndOfFile:
-        Say("End of file was reached during loading!");
-        break;
-      case Reason::kWrongFormat:
-        Say("Loading failed, possibly due to wrong file format!");
-        break;
-      case Reason::kWritingFailed:
-        Say("Writing failed, the file may be incomplete!");
-        break;
-      case Reason::kNone:
-        break;
-    }
+    Say(text.block);
+    if (const char* reason = kReasons[static_cast<int>(text.reason)]) Say(reason);
     Say("Cannot run this way, exiting...!");
   }
-  for (const std::string& line : error.lines()) {
-    (error.on_standard_error() ? std::cerr : std::cout) << line << std::endl;
+  for (const std::string& line : text.lines) {
+    (text.to_standard_error ? std::cerr : std::cout) << line << std::endl;
   }
 }
 
-class DialogueReport final : public Report {
- public:
+struct DialogueReport final : Report {
   void Notice(std::string_view line) override { Say(line); }
   // The dialogue accepts in silence what the command line warns about.
   void Warn(Warning) override {}

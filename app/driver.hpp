@@ -1,7 +1,7 @@
-// The two modes of a run, shared by the dialogue and the command line.
+// The two modes of a run, shared by the dialogue and the command line, and the
+// dialogue itself.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -22,12 +22,6 @@ struct RunObjects {
   std::unique_ptr<FNC> constraints;
 };
 
-// Open a file on a run's stream (an output to be replaced whole); one that
-// cannot be used goes to the report, which stops the run there or leaves it
-// to the reader or writer that gets the stream.
-void Open(std::ifstream& in, const std::string& name, Report& report, bool read_twice = false);
-void Open(std::ofstream& out, const std::string& name, Report& report);
-
 // Mode 1: the centres of `files.incfg` surrounded by the shells of
 // `files.dat` placed as `how` says, written to `files.cfg` and `files.fnc`.
 void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how = {});
@@ -35,3 +29,8 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
 // Mode 2: the pair list of `files.dat` expanded over all molecules into
 // `files.fnc`.
 void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report);
+
+// The dialogue (app/dialogue.cpp): help text, mode and stem, the mode's files,
+// the final prompt. Returns the exit status of a complete run (0); an error
+// ends the process earlier through the fatal stop.
+int RunFncprep();

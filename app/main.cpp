@@ -4,14 +4,11 @@
 #include <csignal>
 
 #include "app/command_line.hpp"
-#include "app/dialogue.hpp"
+#include "app/driver.hpp"
 
 int main(int argc, char** argv) {
   // A write cut by a file-size limit then fails as any other failed write,
-  // instead of the signal ending the run without a word. (The standard
-  // streams already show pending output before any read or error: standard
-  // input and standard error are tied to standard output, and standard error
-  // is unit-buffered.)
+  // instead of the signal ending the run without a word.
   std::signal(SIGXFSZ, SIG_IGN);
   return argc > 1 ? RunCommandLine(argc, argv) : RunFncprep();
 }

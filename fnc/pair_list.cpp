@@ -58,36 +58,9 @@ int ReadKind(TextScanner& in, int k, Windows& windows, Report& report) {
   return kind;
 }
 
-// The atoms of pair `k` in the first and the second molecule; `listed` holds
-// each pair of the type so far by its atoms in the first molecule, with its
-// line. Returns whether they were read.
-bool ReadPair(TextScanner& in, int k, std::map<std::pair<int, int>, int>& listed, Report& report) {
-  const std::string pair = "pair " + std::to_string(k + 1);
-  int i1{};
-  int j1{};
-  int i2{};
-  int j2{};
-  in.ReadInt(i1, "the first atom of " + pair);
-  in.ReadInt(j1, "the second atom of " + pair);
-  in.ReadInt(i2, "the first atom of " + pair + " in the second molecule");
-  if (!in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) return false;
-  FNC::pairline.push_back(in.line());
-  FNC::pairfirst.push_back(i1);
-  FNC::pairsecond.push_back(j1);
-  FNC::firstoffset.push_back(std::int64_t{i2} - i1);
-  FNC::secondoffset.push_back(std::int64_t{j2} - j1);
-  const auto [first, added] = listed.emplace(std::minmax(i1, j1), in.line());
-  if (!added) {
-    report.Warn({in.name(), in.line(),
-                 "the atoms " + std::to_string(i1) + " and " + std::to_string(j1) +
-                     " are paired again (first on line " + std::to_string(first->second) +
-                     "): each lists the other twice"});
-  }
-  return true;
-}
-
 void ReadPairRecords(TextScanner& in, Report& report) {
   Windows windows;
+  // Each pair of a type by its atoms in the first molecule, with its line.
   std::map<std::pair<int, int>, int> listed;
   int highest_kind{};
   for (int k = 0, type = 0, of_type = 0; k < FNC::npairs; ++k, ++of_type) {
@@ -97,7 +70,24 @@ void ReadPairRecords(TextScanner& in, Report& report) {
     highest_kind = std::max(highest_kind, kind);
     FNC::pairtype.push_back(kind);
     in.SkipLine();
-    if (!ReadPair(in, k, listed, report)) return;
+    const std::string pair = "pair " + std::to_string(k + 1);
+    int i1{}, j1{}, i2{}, j2{};
+    in.ReadInt(i1, "the first atom of " + pair);
+    in.ReadInt(j1, "the second atom of " + pair);
+    in.ReadInt(i2, "the first atom of " + pair + " in the second molecule");
+    if (!in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) return;
+    FNC::pairline.push_back(in.line());
+    FNC::pairfirst.push_back(i1);
+    FNC::pairsecond.push_back(j1);
+    FNC::firstoffset.push_back(std::int64_t{i2} - i1);
+    FNC::secondoffset.push_back(std::int64_t{j2} - j1);
+    const auto [first, added] = listed.emplace(std::minmax(i1, j1), in.line());
+    if (!added) {
+      report.Warn({in.name(), in.line(),
+                   "the atoms " + std::to_string(i1) + " and " + std::to_string(j1) +
+                       " are paired again (first on line " + std::to_string(first->second) +
+                       "): each lists the other twice"});
+    }
     if (k + 1 < FNC::npairs) in.SkipLine();
   }
   // Every kind from 1 to the number of kinds must have been named.

@@ -54,21 +54,15 @@ class TypeSlots {
   // The slots of a and b with matching steps, or -1; a step that differs from
   // a slot's step is the offset error.
   std::pair<int, int> Find(int a, std::int64_t a_step, int b, std::int64_t b_step, int line) const {
+    std::vector<int> slots = Slots(a);
+    if (a != b) {
+      const std::vector<int> more = Slots(b);
+      slots.insert(slots.end(), more.begin(), more.end());
+      std::sort(slots.begin(), slots.end());
+    }
     int a_slot = -1;
     int b_slot = -1;
-    const std::vector<int>* a_list = Slots(a);
-    const std::vector<int>* b_list = a == b ? nullptr : Slots(b);
-    std::size_t ia = 0;
-    std::size_t ib = 0;
-    const std::size_t na = a_list ? a_list->size() : 0;
-    const std::size_t nb = b_list ? b_list->size() : 0;
-    while (ia < na || ib < nb) {
-      int s{};
-      if (ib >= nb || (ia < na && (*a_list)[ia] < (*b_list)[ib])) {
-        s = (*a_list)[ia++];
-      } else {
-        s = (*b_list)[ib++];
-      }
+    for (const int s : slots) {
       const int row = first_ + s;
       if (FNC::patcentral[row] == a) {
         if (FNC::patoffset[row] != a_step) OffsetError(a, a_step, FNC::patoffset[row], line);
@@ -101,9 +95,9 @@ class TypeSlots {
   }
 
  private:
-  const std::vector<int>* Slots(int atom) const {
+  std::vector<int> Slots(int atom) const {
     const auto found = by_atom_.find(atom);
-    return found == by_atom_.end() ? nullptr : &found->second;
+    return found == by_atom_.end() ? std::vector<int>() : found->second;
   }
 
   int type_;
@@ -162,7 +156,7 @@ void BuildPatterns() {
   }
   // Per atom its entry count, coverage, row and row start; the slots hold
   // no more than the pair list itself.
-  ClaimMemory(16.0 * FNC::natoms, FNC::pairlist);
+  ClaimMemory(16.0 * FNC::natoms, FNC::pairlist, "FNC::AssemblePatterns");
   const auto slots = static_cast<std::size_t>(FNC::patfirst.back());
   FNC::patcentral.assign(slots, 0);
   FNC::patoffset.assign(slots, 0);
@@ -285,7 +279,8 @@ void CountEntries() {
     total += FNC::patcount[row];
   });
   if (total > std::numeric_limits<int>::max()) TooManyEntries();
-  ClaimMemory(8.0 * static_cast<double>(total), FNC::pairlist);  // neighbour and kind of each entry
+  // The neighbour and kind of each entry.
+  ClaimMemory(8.0 * static_cast<double>(total), FNC::pairlist, "FNC::AssemblePatterns");
   FNC::nentries = static_cast<int>(total);
 }
 

@@ -20,15 +20,3 @@ LocatedError LocatedError::Text(std::string file, int line, std::string text) {
   error.message_ = Location(error.file_, line) + text;
   return error;
 }
-
-LocatedError& LocatedError::Block(std::string name, Reason reason) {
-  block_ = std::move(name);
-  reason_ = reason;
-  return *this;
-}
-
-LocatedError& LocatedError::Lines(std::vector<std::string> lines, bool on_standard_error) {
-  lines_ = std::move(lines);
-  on_standard_error_ = on_standard_error;
-  return *this;
-}

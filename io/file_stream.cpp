@@ -4,23 +4,24 @@
 #include <cstring>
 #include <filesystem>
 
-std::optional<LocatedError> Refusal(const std::string& name, bool opened, int error) {
-  if (!opened) return LocatedError::Text(name, 0, std::strerror(error != 0 ? error : ENOENT));
-  if (std::filesystem::is_directory(name))
-    return LocatedError::Text(name, 0, std::strerror(EISDIR));
-  return std::nullopt;
+void RefuseUnusable(const std::string& name, bool opened, int error, Report& report) {
+  if (!opened) {
+    report.Refused(LocatedError::Text(name, 0, std::strerror(error != 0 ? error : ENOENT)));
+  } else if (std::filesystem::is_directory(name)) {
+    report.Refused(LocatedError::Text(name, 0, std::strerror(EISDIR)));
+  }
 }
 
-std::optional<LocatedError> OpenTwiceReadable(std::ifstream& stream, const std::string& name) {
+void OpenTwiceReadable(std::ifstream& stream, const std::string& name, Report& report) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::file_status status = fs::status(name, error);
   if (!fs::exists(status) || fs::is_regular_file(status) || fs::is_directory(status)) {
-    return OpenOn(stream, name, std::ios::in);
+    return OpenOn(stream, name, std::ios::in, report);
   }
   if (stream.is_open()) stream.close();
   stream.clear(std::ios::failbit);
-  return LocatedError::Text(name, 0, "not a regular file, and it must be read twice");
+  report.Refused(LocatedError::Text(name, 0, "not a regular file, and it must be read twice"));
 }
 
 LocatedError WriteFailure(std::string_view writer, const std::string& file, int error) {

@@ -1,4 +1,4 @@
-// Memory claims and the error of a failed allocation.
+// Memory claims and the error of a run out of memory.
 #include "io/memory.hpp"
 
 #include <unistd.h>
@@ -11,23 +11,21 @@ double g_claimed = 0;  // bytes claimed by the run so far
 
 }  // namespace
 
-void ClaimMemory(double bytes, const std::string& file) {
+LocatedError OutOfMemory(std::string_view name, std::optional<LocatedError> error) {
+  if (!error) error = LocatedError::Text(std::string(name), 0, "not enough memory");
+  return error->Lines({std::string(name) + " - not enough memory!"});
+}
+
+void ClaimMemory(double bytes, const std::string& file, std::string_view name) {
   g_claimed += bytes;
   const double memory =
       static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
   if (g_claimed <= memory) return;
-  throw BeyondMemory(LocatedError::Text(
-      file, 0,
-      "the counts ask for about " + GeneralText(g_claimed / 1e9, 3) +
-          " GB of memory, more than the " + GeneralText(memory / 1e9, 3) + " GB this machine has"));
+  throw OutOfMemory(
+      name, LocatedError::Text(file, 0,
+                               "the counts ask for about " + GeneralText(g_claimed / 1e9, 3) +
+                                   " GB of memory, more than the " + GeneralText(memory / 1e9, 3) +
+                                   " GB this machine has"));
 }
 
 void ResetMemoryClaims() { g_claimed = 0; }
-
-LocatedError OutOfMemory(std::string_view name, const std::exception& failure) {
-  const auto* claim = dynamic_cast<const BeyondMemory*>(&failure);
-  LocatedError error = claim != nullptr
-                           ? claim->error()
-                           : LocatedError::Text(std::string(name), 0, "not enough memory");
-  return error.Lines({std::string(name) + " - not enough memory!"});
-}

@@ -72,9 +72,9 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-std::optional<LocatedError> OpenOutput(std::ofstream& stream, const std::string& name) {
+void OpenOutput(std::ofstream& stream, const std::string& name, Report& report) {
   [[maybe_unused]] static const bool installed = (InstallHandlers(), true);
-  const auto direct = [&] { return OpenOn(stream, name, std::ios::out | std::ios::trunc); };
+  const auto direct = [&] { OpenOn(stream, name, std::ios::out | std::ios::trunc, report); };
   const fs::path target = Target(name);
   struct stat status {};
   const bool exists = ::stat(target.c_str(), &status) == 0;
@@ -105,7 +105,6 @@ std::optional<LocatedError> OpenOutput(std::ofstream& stream, const std::string&
     return direct();
   }
   g_target = target.string();
-  return std::nullopt;
 }
 
 void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::string& name) {

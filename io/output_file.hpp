@@ -9,7 +9,6 @@
 #pragma once
 
 #include <fstream>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,7 +18,7 @@
 // same refusal when it cannot be written). The first call also has an
 // interrupt or termination signal, or the end of the process, remove a
 // temporary file not yet in place.
-std::optional<LocatedError> OpenOutput(std::ofstream& stream, const std::string& name);
+void OpenOutput(std::ofstream& stream, const std::string& name, Report& report);
 
 // After the writer `writer` has written `name` and checked its stream:
 // closes the stream and renames the temporary file over the name. A failure

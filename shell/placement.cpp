@@ -32,7 +32,8 @@ class CellGrid {
     const double fit = std::min(std::floor(1 / reach), std::cbrt(2.0 * static_cast<double>(atoms)));
     cells_ = static_cast<int>(std::max(fit, 1.0));
     const auto cells = static_cast<std::size_t>(cells_) * cells_ * cells_;
-    ClaimMemory(4.0 * static_cast<double>(cells) + 28.0 * static_cast<double>(atoms), file);
+    ClaimMemory(4.0 * static_cast<double>(cells) + 28.0 * static_cast<double>(atoms), file,
+                "SimpleCfg::ArrangeNeighbours");
     head_.assign(cells, -1);
   }
 
@@ -98,36 +99,16 @@ class CellGrid {
   std::vector<double> xyz_;
 };
 
-// Where the atoms, rows and entries of each type go in the grown
-// configuration and its constraints. Rows: the central atoms first, then the
-// neighbours type by type, within a type by central atom. A type's constraint
-// kind counts the earlier types that have neighbours.
-struct ShellPlan {
-  int n = 0;           // central atoms
-  int per_centre = 0;  // neighbours of each central atom, of all types
-  std::vector<int> kind;
-  std::vector<int> entry_offset;    // of a type's first neighbour in a central row
-  std::vector<int> first_position;  // of a type's first neighbour in its block
-  std::vector<int> rowstart;        // first row of each type's neighbours
-};
-
-ShellPlan PlanShells() {
-  const auto types = static_cast<std::size_t>(SimpleCfg::ntypes);
-  ShellPlan plan{SimpleCfg::nmolecules,      0,
-                 std::vector<int>(types),    std::vector<int>(types),
-                 std::vector<int>(types, 0), std::vector<int>(types + 1, 0)};
-  for (std::size_t t = 0, kinds = 0, row = plan.n; t < types; ++t) {
-    const int count = SimpleCfg::nneighbours[t];
-    plan.kind[t] = static_cast<int>(kinds);
-    plan.entry_offset[t] = plan.per_centre;
-    plan.per_centre += count;
-    kinds += count > 0 ? 1 : 0;
-    plan.rowstart[t + 1] = static_cast<int>(row);
-    row += static_cast<std::size_t>(plan.n) * count;
+// The rows: the central atoms first, then the neighbours type by type, within
+// a type by central atom. Returns the neighbours of each central atom.
+int LayOutRows(FNC& fnc) {
+  int per_centre = 0;
+  for (int t = 0, row = SimpleCfg::nmolecules; t < SimpleCfg::ntypes; ++t) {
+    fnc.rowstart[t + 1] = row;
+    row += SimpleCfg::nmolecules * SimpleCfg::nneighbours[t];
+    per_centre += SimpleCfg::nneighbours[t];
   }
-  // In the central type, the neighbours come after the central atoms.
-  plan.first_position[SimpleCfg::centraltype] = plan.n;
-  return plan;
+  return per_centre;
 }
 
 // The neighbours' positions: drawn around their central atom by the
@@ -190,11 +171,7 @@ class ShellDraw {
     const double u1 = random_.Next();
     const double u2 = random_.Next();
     const double u3 = random_.Next();
-    double r{};
-    double sin_theta{};
-    double cos_theta{};
-    double sin_phi{};
-    double cos_phi{};
+    double r{}, sin_theta{}, cos_theta{}, sin_phi{}, cos_phi{};
     if (how_.uniform) {
       // r^3 and cos(theta) uniform: points uniform in the shell's volume.
       const double inner3 = inner * inner * inner;
@@ -236,37 +213,34 @@ void CheckCubes(const ShellPlacement& how) {
 void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellPlacement& how) {
   // Without a seed, the calendar clock's seconds modulo 2^31: every second up
   // to 2038 and beyond has a seed of its own.
-  ShellDraw draw(how,
-                 how.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr) & 0x7fffffff)));
-  const ShellPlan plan = PlanShells();
-  std::copy(plan.rowstart.begin(), plan.rowstart.end(), fnc.rowstart.begin());
+  ShellDraw draw(how, how.seed.value_or(std::time(nullptr) & 0x7fffffff));
+  const int per_centre = LayOutRows(fnc);
   CheckCubes(how);
   draw.AddCentres(input, report_);
-  const int n = plan.n;
+  const int n = nmolecules;
   const int ct = centraltype;
-  const std::size_t neighbour_entries = static_cast<std::size_t>(plan.per_centre) * n;
   for (int j = 0; j < n; ++j) {
     const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
     std::copy_n(centre, 3, typeptr[ct] + static_cast<std::size_t>(j) * 3);
     const int central_atom = typestart[ct] + j;
     fnc.centralindex[j] = central_atom;
-    FNC::ncoord[j] = plan.per_centre;
-    for (int t = 0; t < ntypes; ++t) {
-      const int count = nneighbours[t];
-      for (int m = 0; m < count; ++m) {
-        const int position = plan.first_position[t] + count * j + m;
+    FNC::ncoord[j] = per_centre;
+    // A type's constraint kind counts the earlier types that have neighbours.
+    std::size_t entry = static_cast<std::size_t>(per_centre) * j;
+    for (int t = 0, kind = 0; t<ntypes; kind += nneighbours[t]> 0 ? 1 : 0, ++t) {
+      for (int m = 0, count = nneighbours[t]; m < count; ++m, ++entry) {
+        // In the central type, the neighbours come after the central atoms.
+        const int position = (t == ct ? n : 0) + count * j + m;
         draw.Place(centre, j, t, m, typeptr[t] + static_cast<std::size_t>(position) * 3);
-        // The pair in the central atom's row and in the neighbour's own.
+        // The pair, in the central atom's row and in the neighbour's own.
         const int number = typestart[t] + position;
-        const std::size_t central_entry =
-            static_cast<std::size_t>(plan.per_centre) * j + plan.entry_offset[t] + m;
-        fnc.neighbours[central_entry] = number;
-        fnc.constrainttype[central_entry] = plan.kind[t];
-        const int row = plan.rowstart[t + 1] + count * j + m;
-        const std::size_t row_entry = neighbour_entries + static_cast<std::size_t>(row - n);
+        fnc.neighbours[entry] = number;
+        fnc.constrainttype[entry] = kind;
+        const int row = fnc.rowstart[t + 1] + count * j + m;
+        const std::size_t own = static_cast<std::size_t>(per_centre) * n + (row - n);
         fnc.centralindex[row] = number;
-        fnc.neighbours[row_entry] = central_atom;
-        fnc.constrainttype[row_entry] = plan.kind[t];
+        fnc.neighbours[own] = central_atom;
+        fnc.constrainttype[own] = kind;
       }
     }
   }

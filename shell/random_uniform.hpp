@@ -9,11 +9,9 @@ class RandomUniform {
  public:
   explicit RandomUniform(std::uint32_t seed) { Restart(seed); }
 
-  // Starts the sequence again from `seed`: the state becomes the seed reduced
-  // modulo 2^31 - 1 (1 for 0, which would stay 0 for ever), eight steps are
-  // discarded and the next 32 fill the table from its last slot down.
+  // Starts the sequence again from `seed` modulo 2^31 - 1 (from 1 for 0,
+  // which would stay 0 for ever).
   void Restart(std::uint32_t seed);
-  // The next number.
   double Next();
 
  private:
