@@ -19,7 +19,6 @@
 #include "fnc/fnc_file.hpp"
 #include "io/file_stream.hpp"
 #include "io/number_format.hpp"
-#include "io/output_file.hpp"
 
 namespace {
 
@@ -56,8 +55,7 @@ std::uint64_t Key(int neighbour, int kind) {
          static_cast<std::uint32_t>(kind);
 }
 
-// Each atom's row, and each row's entries (as keys) ordered for the search of
-// a reverse.
+// Each atom's row, and each row's entries ordered for the search of a reverse.
 struct RowIndex {
   RowIndex(const ConstraintFile& fnc, int atoms, CheckResult& result)
       : row_of(static_cast<std::size_t>(atoms), -1), first(fnc.atom.size() + 1, 0) {
@@ -128,8 +126,7 @@ CheckResult Judge(const SimpleCfg& config, const ConstraintFile& fnc) {
   return result;
 }
 
-// One line of the table: the kind, its window, its pairs, the smallest, mean
-// and largest distance, and how many lie outside.
+// A kind's line of the table.
 void PrintKind(int k, const KindDistances& s) {
   std::string window = GeneralText(s.window_min) + " .. " + GeneralText(s.window_max);
   window.resize(std::max<std::size_t>(window.size(), 22), ' ');
@@ -142,7 +139,7 @@ void PrintKind(int k, const KindDistances& s) {
 
 // Prints the result; returns the number of failed checks.
 int PrintResult(const CheckRequest& request, const SimpleCfg& config, const ConstraintFile& fnc,
-                const CheckResult& result) {
+                const CheckResult& found) {
   const double box = SimpleCfg::boxlength;
   const auto rows = static_cast<int>(fnc.atom.size());
   const auto kinds = static_cast<int>(fnc.rmin.size());
@@ -156,7 +153,7 @@ int PrintResult(const CheckRequest& request, const SimpleCfg& config, const Cons
               << " atoms\n";
     ++failures;
   }
-  for (const Finding& f : result.shown) {
+  for (const Finding& f : found.shown) {
     if (f.violation) {
       std::cout << "violation: atoms " << f.a + 1 << " and " << f.b + 1 << " (kind " << f.kind + 1
                 << ") are " << GeneralText(f.distance) << " apart, outside "
@@ -169,7 +166,7 @@ int PrintResult(const CheckRequest& request, const SimpleCfg& config, const Cons
   std::cout
       << "kind  window                     pairs     smallest         mean      largest  outside\n";
   for (int k = 0; k < kinds; ++k) {
-    const KindDistances& s = result.kinds[k];
+    const KindDistances& s = found.kinds[k];
     PrintKind(k, s);
     if (s.window_max > box / 2) {
       std::cout << "      cannot be judged: the window reaches beyond half the box ("
@@ -180,14 +177,13 @@ int PrintResult(const CheckRequest& request, const SimpleCfg& config, const Cons
       failures += s.outside > 0;
     }
   }
-  if (result.asymmetric > 0) {
-    std::cout << "entries without their reverse: " << result.asymmetric << '\n';
+  for (const auto& [count, what] :
+       {std::pair{found.asymmetric, "entries without their reverse"},
+        std::pair{found.out_of_range, "indices out of range"},
+        std::pair{found.repeated_rows, "atoms with more than one row"}}) {
+    if (count > 0) std::cout << what << ": " << count << '\n';
+    failures += count > 0;
   }
-  if (result.out_of_range > 0) std::cout << "indices out of range: " << result.out_of_range << '\n';
-  if (result.repeated_rows > 0) {
-    std::cout << "atoms with more than one row: " << result.repeated_rows << '\n';
-  }
-  failures += (result.asymmetric > 0) + (result.out_of_range > 0) + (result.repeated_rows > 0);
   std::cout << (failures == 0 ? "every constraint holds\n" : "the check fails\n");
   return failures;
 }

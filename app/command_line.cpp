@@ -152,9 +152,8 @@ void RefuseSameFiles(const std::vector<std::string>& inputs,
   }
 }
 
-// The command line's report: notices unsaid; warnings kept and printed when
-// the run ends, before its error if it has one; with --strict the first
-// warning is the run's error.
+// The command line's report: warnings kept and printed when the run ends,
+// before its error; with --strict the first warning is the run's error.
 struct CommandLineReport final : Report {
   explicit CommandLineReport(bool strict) : strict(strict) {}
   void Notice(std::string_view) override {}

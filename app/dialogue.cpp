@@ -92,10 +92,8 @@ void SayError(const LocatedError& error) {
 
 struct DialogueReport final : Report {
   void Notice(std::string_view line) override { Say(line); }
-  // The dialogue accepts in silence what the command line warns about.
-  void Warn(Warning) override {}
-  // The reader or writer that gets the failed stream reports it.
-  void Refused(const LocatedError&) override {}
+  void Warn(Warning) override {}                 // accepted in silence
+  void Refused(const LocatedError&) override {}  // its reader or writer reports it
 };
 
 // Characters are read until a '1' or a '2'; others are passed over silently.

@@ -5,7 +5,6 @@
 #include <fstream>
 
 #include "io/file_stream.hpp"
-#include "io/output_file.hpp"
 
 void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how) {
   std::ifstream in;

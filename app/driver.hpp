@@ -30,7 +30,6 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
 // `files.fnc`.
 void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report);
 
-// The dialogue (app/dialogue.cpp): help text, mode and stem, the mode's files,
-// the final prompt. Returns the exit status of a complete run (0); an error
-// ends the process earlier through the fatal stop.
+// The dialogue (app/dialogue.cpp): returns the exit status of a complete run
+// (0); an error ends the process earlier through the fatal stop.
 int RunFncprep();

@@ -10,7 +10,6 @@
 #include "cfg/simple_cfg.hpp"
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
-#include "io/memory.hpp"
 #include "io/text_reader.hpp"
 #include "io/text_writer.hpp"
 

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "io/error.hpp"
-#include "io/memory.hpp"
 
 // Every class-wide member starts at zero or empty, where ResetLayout returns
 // it.

@@ -6,7 +6,6 @@
 
 #include "cfg/simple_cfg.hpp"
 #include "io/error.hpp"
-#include "io/memory.hpp"
 
 // Every class-wide member starts at zero or empty, where ResetClassWide
 // returns it.

@@ -10,7 +10,6 @@
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
-#include "io/memory.hpp"
 #include "io/text_writer.hpp"
 
 void FNC::rawsave(std::ostream& out, const std::string& name) const {

@@ -9,7 +9,6 @@
 
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
-#include "io/memory.hpp"
 #include "io/text_reader.hpp"
 
 namespace {

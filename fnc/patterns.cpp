@@ -10,7 +10,6 @@
 #include "fnc/fnc.hpp"
 #include "fnc/gap_sort.hpp"
 #include "io/error.hpp"
-#include "io/memory.hpp"
 
 namespace {
 

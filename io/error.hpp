@@ -1,8 +1,12 @@
 // The one error of a run, thrown where it is found and rendered by the front
-// end, and the warnings and notices a run hands to its front end's report.
+// end (also when memory runs out), and the warnings and notices a run hands
+// to its front end's report.
 #pragma once
 
 #include <exception>
+#include <new>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -78,3 +82,26 @@ class Report {
   // it; in the dialogue the reader or writer of the failed stream reports it.
   virtual void Refused(const LocatedError& reason) = 0;
 };
+
+// The operation `name` out of memory: `error`, or "NAME: not enough memory",
+// with the dialogue's line naming the operation.
+LocatedError OutOfMemory(std::string_view name, std::optional<LocatedError> error = {});
+
+// Runs an operation; an allocation in it that fails throws OutOfMemory.
+template <class Operation>
+decltype(auto) WithMemoryGuard(std::string_view name, Operation&& operation) {
+  try {
+    return operation();
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory(name);
+  } catch (const std::length_error&) {
+    throw OutOfMemory(name);
+  }
+}
+
+// Claims `bytes` for arrays that the counts of the file `file` ask the
+// operation `name` to fill, before any of their pages is touched. Claims add
+// up over a run (from ResetMemoryClaims on); beyond the machine's physical
+// memory the claim throws OutOfMemory.
+void ClaimMemory(double bytes, const std::string& file, std::string_view name);
+void ResetMemoryClaims();

@@ -52,9 +52,8 @@ class TextScanner {
   const std::string& name() const { return name_; }
   // The line of the last value read.
   int line() const { return token_line_; }
-  // Ends a reading: if the stream has failed, throws its first failure as the
-  // run's error, with the warning block of the reader whose name line is
-  // `name` (its reason chosen by the stream's flags).
+  // Ends a reading: if the stream has failed, throws its first failure, with
+  // the warning block of the reader whose name line is `name`.
   void Check(std::string_view name) const;
 
  private:

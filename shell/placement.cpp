@@ -11,7 +11,6 @@
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
-#include "io/memory.hpp"
 #include "io/number_format.hpp"
 #include "shell/portable_trig.hpp"
 #include "shell/random_uniform.hpp"
@@ -116,7 +115,20 @@ int LayOutRows(FNC& fnc) {
 // they come too close to an atom placed before.
 class ShellDraw {
  public:
-  ShellDraw(const ShellPlacement& how, std::uint32_t seed) : how_(how), random_(seed) {}
+  // Points uniform in the volume come from the cubes of the radii, which
+  // must be finite.
+  ShellDraw(const ShellPlacement& how, std::uint32_t seed) : how_(how), random_(seed) {
+    for (int t = 0; t < SimpleCfg::ntypes && how.uniform; ++t) {
+      const double inner = SimpleCfg::rinner[t];
+      const double outer = SimpleCfg::router[t];
+      if (SimpleCfg::nneighbours[t] > 0 &&
+          !std::isfinite(outer * outer * outer - inner * inner * inner)) {
+        throw LocatedError::Text(how.parameters, 0,
+                                 "the shell radii of type " + std::to_string(t + 1) +
+                                     " are too large for --uniform, which takes their cubes");
+      }
+    }
+  }
 
   // With a minimum distance, every central atom of `input` is in the grid
   // before the first neighbour is placed; those already too close to one
@@ -194,20 +206,6 @@ class ShellDraw {
   std::unique_ptr<CellGrid> grid_;
 };
 
-// Points uniform in the volume come from the cubes of the radii, which must
-// be finite.
-void CheckCubes(const ShellPlacement& how) {
-  const auto cube = [](double r) { return r * r * r; };
-  for (int t = 0; t < SimpleCfg::ntypes && how.uniform; ++t) {
-    if (SimpleCfg::nneighbours[t] > 0 &&
-        !std::isfinite(cube(SimpleCfg::router[t]) - cube(SimpleCfg::rinner[t]))) {
-      throw LocatedError::Text(how.parameters, 0,
-                               "the shell radii of type " + std::to_string(t + 1) +
-                                   " are too large for --uniform, which takes their cubes");
-    }
-  }
-}
-
 }  // namespace
 
 void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellPlacement& how) {
@@ -215,7 +213,6 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
   // to 2038 and beyond has a seed of its own.
   ShellDraw draw(how, how.seed.value_or(std::time(nullptr) & 0x7fffffff));
   const int per_centre = LayOutRows(fnc);
-  CheckCubes(how);
   draw.AddCentres(input, report_);
   const int n = nmolecules;
   const int ct = centraltype;

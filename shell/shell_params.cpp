@@ -9,13 +9,10 @@
 #include "cfg/simple_cfg.hpp"
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
-#include "io/memory.hpp"
 #include "io/number_format.hpp"
 #include "io/text_reader.hpp"
 
 namespace {
-
-constexpr std::int64_t kLargestCount = std::numeric_limits<int>::max();
 
 // One value per type, then the rest of the line. Values are kept as they are
 // read, so a type count far beyond the file's values sizes nothing.
@@ -35,8 +32,7 @@ bool ReadRadii(TextScanner& in, const char* what, std::vector<double>& radii) {
 bool ReadCentralCount(TextScanner& in, Report& report) {
   int n{};
   if (!in.ReadCount(n, "the number of central atoms")) return false;
-  const std::string asked = std::to_string(n);
-  const std::string held = std::to_string(SimpleCfg::natoms);
+  const std::string asked = std::to_string(n), held = std::to_string(SimpleCfg::natoms);
   if (n > SimpleCfg::natoms) {
     report.Notice("The number of central atoms in the input *.cfg is " + held +
                   " which is less than the number of molecules in the *.dat file (" + asked + ").");
@@ -78,7 +74,7 @@ bool ReadCounts(TextScanner& in) {
   // The grown configuration's atoms and entries must fit the int counts. The
   // entries, two per neighbour, are at least as many as the atoms (n of them
   // central) unless there are no neighbours, and then the atoms are n.
-  if (2 * std::int64_t{SimpleCfg::nmolecules} * sum > kLargestCount) {
+  if (2 * std::int64_t{SimpleCfg::nmolecules} * sum > std::numeric_limits<int>::max()) {
     return in.Reject(
                "neighbour counts for which the grown configuration's atoms and entries "
                "fit 2147483647"),
