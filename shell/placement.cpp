@@ -224,7 +224,7 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
     FNC::ncoord[j] = per_centre;
     // A type's constraint kind counts the earlier types that have neighbours.
     std::size_t entry = static_cast<std::size_t>(per_centre) * j;
-    for (int t = 0, kind = 0; t<ntypes; kind += nneighbours[t]> 0 ? 1 : 0, ++t) {
+    for (int t = 0, kind = 0; t < ntypes; kind += (nneighbours[t] > 0 ? 1 : 0), ++t) {
       for (int m = 0, count = nneighbours[t]; m < count; ++m, ++entry) {
         // In the central type, the neighbours come after the central atoms.
         const int position = (t == ct ? n : 0) + count * j + m;
