@@ -16,6 +16,7 @@ struct StructureAtom {
   int residue_number = 0;  // as the file gives it
   std::string chain;       // chain of PDB and mmCIF, else empty
   std::array<double, 3> position{};
+  int line = 0;  // the file's line that gives this atom, 0 where there is none
 };
 
 // The cell's three edge vectors a, b and c, one a row.
@@ -26,5 +27,6 @@ struct Structure {
   std::string unit;  // "nm", "A" (angstrom), or as given for XYZ
   std::vector<StructureAtom> atoms;
   std::optional<Cell> cell;
+  int cell_line = 0;  // the file's line that gives the cell, 0 where there is none
   std::vector<std::pair<int, int>> bonds;  // atoms counted from 0, as the file states them
 };

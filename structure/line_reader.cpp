@@ -1,0 +1,85 @@
+// Structure files read whole: one allocation, lines as views into it.
+#include "structure/line_reader.hpp"
+
+#include <charconv>
+#include <iterator>
+#include <utility>
+
+#include "io/error.hpp"
+
+LineReader::LineReader(std::istream& in, std::string file) : file_(std::move(file)) {
+  // One read of a known size where the stream can tell it, else a copy of what it gives.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0 && in) {
+    text_.resize(static_cast<std::size_t>(size));
+    in.read(text_.data(), size);
+    text_.resize(static_cast<std::size_t>(in.gcount()));
+  } else {
+    in.clear();
+    text_.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  if (in.bad()) throw LocatedError::Text(file_, 0, "cannot be read");
+}
+
+bool LineReader::Next(std::string_view& line) {
+  if (next_ >= text_.size()) return false;
+  std::size_t end = text_.find('\n', next_);
+  const std::size_t after = end == std::string::npos ? text_.size() : end + 1;
+  if (end == std::string::npos) end = text_.size();
+  if (end > next_ && text_[end - 1] == '\r') --end;
+  line = std::string_view(text_).substr(next_, end - next_);
+  next_ = after;
+  ++number_;
+  return true;
+}
+
+std::string_view LineReader::Expect(std::string_view what) {
+  std::string_view line;
+  if (!Next(line)) {
+    ++number_;
+    Fail(what, "the end of the file");
+  }
+  return line;
+}
+
+bool LineReader::OnlyBlanksLeft() const {
+  return text_.find_first_not_of(" \t\r\n", next_) == std::string::npos;
+}
+
+void LineReader::Fail(std::string_view expected, std::string_view found) const {
+  throw LocatedError(file_, number_, std::string(expected), std::string(found));
+}
+
+std::string_view Columns(std::string_view line, std::size_t start, std::size_t width) {
+  return start < line.size() ? line.substr(start, width) : std::string_view();
+}
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Quoted(std::string_view text, std::size_t limit) {
+  return '"' + std::string(text.substr(0, limit)) + '"';
+}
+
+namespace {
+
+template <class Number>
+bool ParseWhole(std::string_view text, Number& value) {
+  text = Trim(text);
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return !text.empty() && error == std::errc() && stop == end;
+}
+
+}  // namespace
+
+bool ParseReal(std::string_view text, double& value) { return ParseWhole(text, value); }
+
+bool ParseInt(std::string_view text, int& value) { return ParseWhole(text, value); }

@@ -1,0 +1,47 @@
+// A structure file read whole and taken line by line, with the helpers its
+// readers share: fields as numbers (std::from_chars), and the located error at
+// the current line.
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <string>
+#include <string_view>
+
+class LineReader {
+ public:
+  // Reads the whole of `in`, the file `file`; a read error is a located error.
+  LineReader(std::istream& in, std::string file);
+
+  // The next line without its line end ("\n" or "\r\n"); false after the last.
+  bool Next(std::string_view& line);
+  // The next line, which must be there: `what` names it for the message.
+  std::string_view Expect(std::string_view what);
+  // Whether only blank lines remain.
+  bool OnlyBlanksLeft() const;
+
+  const std::string& file() const { return file_; }
+  // The line last taken, counted from 1.
+  int number() const { return number_; }
+  // "FILE:LINE: expected EXPECTED, found FOUND" at the line last taken.
+  [[noreturn]] void Fail(std::string_view expected, std::string_view found) const;
+
+ private:
+  std::string file_;
+  std::string text_;
+  std::size_t next_ = 0;
+  int number_ = 0;
+};
+
+// Columns `start` to `start + width` of `line`, counted from 0; fewer where the line ends
+// before them.
+std::string_view Columns(std::string_view line, std::size_t start, std::size_t width);
+// `text` without the blanks (spaces, tabs) around it.
+std::string_view Trim(std::string_view text);
+// `text` in double quotes for a message, cut after `limit` characters.
+std::string Quoted(std::string_view text, std::size_t limit = 60);
+
+// The whole of `text` (blanks around it allowed) as a number: a decimal real,
+// "inf" and "nan" included, so that the caller can name them; an integer.
+bool ParseReal(std::string_view text, double& value);
+bool ParseInt(std::string_view text, int& value);
