@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "app/convert.hpp"
 #include "app/plot.hpp"
-#include "cfg/simple_cfg.hpp"
-#include "cfg/xyz_file.hpp"
+#include "cfg/configuration.hpp"
 #include "fnc/fnc_file.hpp"
 #include "io/file_stream.hpp"
 #include "io/number_format.hpp"
+#include "structure/typing.hpp"
+#include "structure/xyz_file.hpp"
 
 namespace {
 
@@ -88,9 +90,9 @@ struct RowIndex {
   std::vector<std::uint64_t> keys;
 };
 
-CheckResult Judge(const SimpleCfg& config, const ConstraintFile& fnc) {
-  const double box = SimpleCfg::boxlength;
-  const int atoms = config.size();
+CheckResult Judge(const TypedConfiguration& config, const ConstraintFile& fnc) {
+  const double box = config.box;
+  const auto atoms = static_cast<int>(config.coords.size() / 3);
   const auto kinds = static_cast<int>(fnc.rmin.size());
   CheckResult result;
   const RowIndex index(fnc, atoms, result);
@@ -115,8 +117,8 @@ CheckResult Judge(const SimpleCfg& config, const ConstraintFile& fnc) {
       }
       // Each pair once: from its lower atom, or from its only side.
       if (a > b && reverse) continue;
-      const double distance = Distance(config.coords.get() + 3 * std::size_t(a),
-                                       config.coords.get() + 3 * std::size_t(b), box);
+      const double distance = Distance(config.coords.data() + 3 * std::size_t(a),
+                                       config.coords.data() + 3 * std::size_t(b), box);
       KindDistances& kind = result.kinds[k];
       if (kind.Add(distance) && kind.window_max <= box / 2 && ++violations <= kViolationsShown) {
         result.shown.push_back({true, a, b, k, distance});
@@ -138,18 +140,18 @@ void PrintKind(int k, const KindDistances& s) {
 }
 
 // Prints the result; returns the number of failed checks.
-int PrintResult(const CheckRequest& request, const SimpleCfg& config, const ConstraintFile& fnc,
-                const CheckResult& found) {
-  const double box = SimpleCfg::boxlength;
+int PrintResult(const CheckRequest& request, const TypedConfiguration& config,
+                const ConstraintFile& fnc, const CheckResult& found) {
+  const double box = config.box;
+  const auto atoms = static_cast<int>(config.coords.size() / 3);
   const auto rows = static_cast<int>(fnc.atom.size());
   const auto kinds = static_cast<int>(fnc.rmin.size());
-  std::cout << request.cfg << ": " << config.size() << " atoms in a box of " << GeneralText(box)
-            << '\n'
+  std::cout << request.cfg << ": " << atoms << " atoms in a box of " << GeneralText(box) << '\n'
             << request.fnc << ": " << rows << " atoms, " << kinds
             << (kinds == 1 ? " kind, " : " kinds, ") << fnc.kind.size() << " constraint entries\n";
   int failures = 0;
-  if (rows != config.size()) {
-    std::cout << "the constraint file has " << rows << " rows, the configuration " << config.size()
+  if (rows != atoms) {
+    std::cout << "the constraint file has " << rows << " rows, the configuration " << atoms
               << " atoms\n";
     ++failures;
   }
@@ -191,12 +193,9 @@ int PrintResult(const CheckRequest& request, const SimpleCfg& config, const Cons
 }  // namespace
 
 int RunCheck(const CheckRequest& request, Report& report) {
+  TypedConfiguration config = ReadConfiguration(request.cfg, report);
+  if (request.names) config.names = NamesForTypes(*request.names, config.counts.size());
   std::ifstream in;
-  OpenTwiceReadable(in, request.cfg, report);
-  SimpleCfg::GetParams_cfg(in, request.cfg, report);
-  SimpleCfg config(report);
-  OpenTwiceReadable(in, request.cfg, report);
-  config.load(in, request.cfg);
   OpenOn(in, request.fnc, std::ios::in, report);
   const ConstraintFile fnc = ReadConstraintFile(in, request.fnc);
   const CheckResult result = Judge(config, fnc);
@@ -204,7 +203,8 @@ int RunCheck(const CheckRequest& request, Report& report) {
   if (!request.xyz.empty()) {
     std::ofstream out;
     OpenOutput(out, request.xyz, report);
-    WriteExtendedXyz(out, config, request.xyz);
+    WriteExtendedXyz(out, ToStructure(config), TypesOf(config).of_atom);
+    CheckWriteOutcome("", out, request.xyz);
     PlaceOutput(out, "", request.xyz);
   }
   if (!request.plot.empty()) {

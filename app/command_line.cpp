@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/check.hpp"
+#include "app/convert.hpp"
 #include "app/driver.hpp"
 #include "io/error.hpp"
 
@@ -62,7 +63,26 @@ const std::vector<Command> kCommands = {
      "every list symmetric, every index in range. Exit status 0 when every\n"
      "constraint holds, 1 when any fails.",
      {{"--xyz", "FILE", "Also writes the configuration as extended XYZ, for viewers."},
+      {"--names", "N1,N2,...",
+       "Names the types in the XYZ output; the default is the names that\n"
+       "CFG's title gives after 'types:'. Without names, species X and a\n"
+       "type column."},
       {"--plot", "FILE", "Also writes an SVG histogram of the distances of each kind."}}},
+    {"convert",
+     "IN OUT",
+     "Converts a structure or configuration: GROMACS .gro, PDB (.pdb, .ent),\n"
+     "mmCIF (.cif, .mmcif, read only), extended XYZ (.xyz, .extxyz) and the\n"
+     "version 3 configuration (.cfg), each known by its extension. A .cfg holds\n"
+     "the atoms type by type in a cubic box, the names of the types in its\n"
+     "title; one from it gives .gro and .pdb one residue per atom. Prints the\n"
+     "types (number, name, atoms) and the length unit.",
+     {{"--types", "element|name",
+       "Types the atoms by element (the default) or by atom name, numbered in\n"
+       "order of first appearance."},
+      {"--names", "N1,N2,...", "Names the types, in their order, instead."},
+      {"--box", "L",
+       "The edge of a cubic box for an input that gives none (plain XYZ, a\n"
+       "PDB without CRYST1), in its length unit."}}},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -126,6 +146,24 @@ std::optional<std::uint32_t> Seed(const std::string& text) {
   return static_cast<std::uint32_t>(seed);
 }
 
+// The names of --names: words without blanks between commas; nothing for
+// anything else or no option.
+std::optional<std::vector<std::string>> Names(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  std::vector<std::string> names(1);
+  for (const char c : *text) {
+    if (c == ' ' || c == '\t' || c == '\n') return std::nullopt;
+    if (c == ',') {
+      names.emplace_back();
+    } else {
+      names.back() += c;
+    }
+  }
+  for (const std::string& name : names)
+    if (name.empty()) return std::nullopt;
+  return names;
+}
+
 // Prints a summary line for each file a run wrote.
 void Summary(const RunFiles& files, bool configuration) {
   if (configuration) std::cout << files.cfg << ": " << SimpleCfg::natoms << " atoms\n";
@@ -181,7 +219,8 @@ int Run(const Command& command, const Arguments& arguments) {
   try {
     if (command.name == std::string("check")) {
       const CheckRequest request{arguments.operands[0], arguments.operands[1],
-                                 option("--xyz").value_or(""), option("--plot").value_or("")};
+                                 option("--xyz").value_or(""), option("--plot").value_or(""),
+                                 Names(option("--names"))};
       std::vector<std::string> outputs;
       for (const std::string& output : {request.xyz, request.plot}) {
         if (!output.empty()) outputs.push_back(output);
@@ -191,6 +230,16 @@ int Run(const Command& command, const Arguments& arguments) {
       report.PrintWarnings();
       return status;
     }
+    if (command.name == std::string("convert")) {
+      const ConvertRequest request{arguments.operands[0], arguments.operands[1],
+                                   option("--types") == "name" ? TypeBy::kName : TypeBy::kElement,
+                                   Names(option("--names")),
+                                   option("--box") ? Distance(*option("--box")) : std::nullopt};
+      RefuseSameFiles({request.in}, {request.out});
+      RunConvert(request, report);
+      report.PrintWarnings();
+      return 0;
+    }
     const RunFiles files(arguments.operands[0]);
     RunObjects run;
     if (command.name == std::string("grow")) {
@@ -199,7 +248,7 @@ int Run(const Command& command, const Arguments& arguments) {
       if (const auto text = option("--seed")) how.seed = *Seed(*text);
       if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
       how.uniform = option("--uniform").has_value();
-      GrowShells(files, run, report, how);
+      GrowShells(files, run, report, how, BoxCheck::kCubic);
       Summary(files, true);
     } else {
       RefuseSameFiles({files.dat}, {files.fnc});
@@ -265,9 +314,30 @@ int RunCommandLine(int argc, char** argv) {
     return UsageError("--seed takes a whole number from 1 to 2147483647, not '" +
                       arguments.options["--seed"] + "'");
   }
-  if (arguments.options.count("--min-distance") && !Distance(arguments.options["--min-distance"])) {
-    return UsageError("--min-distance takes a positive number, not '" +
-                      arguments.options["--min-distance"] + "'");
+  for (const char* name : {"--min-distance", "--box"}) {
+    if (arguments.options.count(name) && !Distance(arguments.options[name])) {
+      return UsageError(std::string(name) + " takes a positive number, not '" +
+                        arguments.options[name] + "'");
+    }
+  }
+  if (arguments.options.count("--types") && arguments.options["--types"] != "element" &&
+      arguments.options["--types"] != "name") {
+    return UsageError("--types takes element or name, not '" + arguments.options["--types"] + "'");
+  }
+  if (arguments.options.count("--names") && !Names(arguments.options["--names"])) {
+    return UsageError("--names takes names without blanks, separated by commas, not '" +
+                      arguments.options["--names"] + "'");
+  }
+  if (command->name == std::string("convert")) {
+    for (std::size_t i = 0; i < 2; ++i) {
+      const std::optional<Format> format = FormatOf(arguments.operands[i]);
+      if (!format) {
+        return UsageError("'" + arguments.operands[i] +
+                          "' has no extension convert knows (.gro .pdb .ent .cif .mmcif .xyz "
+                          ".extxyz .cfg)");
+      }
+      if (i == 1 && *format == Format::kCif) return UsageError("convert writes no mmCIF");
+    }
   }
   return Run(*command, arguments);
 }

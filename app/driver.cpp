@@ -4,15 +4,18 @@
 
 #include <fstream>
 
+#include "cfg/configuration.hpp"
 #include "io/file_stream.hpp"
 
-void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how) {
+void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how,
+                BoxCheck box) {
   std::ifstream in;
   OpenTwiceReadable(in, files.incfg, report);
   SimpleCfg::GetParams_cfg(in, files.incfg, report);
   run.input = std::make_unique<SimpleCfg>(report);
   OpenTwiceReadable(in, files.incfg, report);
   run.input->load(in, files.incfg);
+  if (box == BoxCheck::kCubic) CubicBoxOf(files.incfg, report);
   OpenOn(in, files.dat, std::ios::in, report);
   SimpleCfg::GetFNCParameters(in, files.dat, report);
   run.output = std::make_unique<SimpleCfg>(report);

@@ -22,9 +22,14 @@ struct RunObjects {
   std::unique_ptr<FNC> constraints;
 };
 
+// How a run takes the box of its configuration file: its first edge, as the
+// dialogue always has, or only a cubic box, as the command line does.
+enum class BoxCheck { kFirstEdge, kCubic };
+
 // Mode 1: the centres of `files.incfg` surrounded by the shells of
 // `files.dat` placed as `how` says, written to `files.cfg` and `files.fnc`.
-void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how = {});
+void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPlacement how = {},
+                BoxCheck box = BoxCheck::kFirstEdge);
 
 // Mode 2: the pair list of `files.dat` expanded over all molecules into
 // `files.fnc`.

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "cfg/configuration.hpp"
 #include "cfg/simple_cfg.hpp"
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
@@ -65,6 +66,26 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name, Report&
     scan.Check("SimpleCfg::GetParameters");
   });
   return true;
+}
+
+CfgHeading ReadCfgHeading(std::istream& in, const std::string& name) {
+  CfgHeading heading;
+  TextScanner scan(in, name);
+  scan.SkipLine();
+  scan.ReadLine(heading.title);
+  scan.SkipLines(12);
+  // Each vector on a line of its own, from the box length's line on.
+  for (int v = 0; v < 3; ++v) {
+    for (int k = 0; k < 3; ++k) {
+      const std::string what = std::string(1, "xyz"[k]) + " of defining vector " +
+                               std::to_string(v + 1) + " on line " + std::to_string(15 + v);
+      if (!scan.ReadReal(heading.vectors[v][k], what)) break;
+      if (v == 0 && k == 0) heading.line = scan.line();
+      if (scan.line() != heading.line + v) scan.Reject(what);
+    }
+  }
+  scan.Check("SimpleCfg::GetParams_cfg");
+  return heading;
 }
 
 void SimpleCfg::load(std::istream& in, const std::string& name) {

@@ -218,7 +218,15 @@ std::size_t TextScanner::ReadReals(double* values, std::size_t count,
   return count;
 }
 
-void TextScanner::SkipLine() {
+void TextScanner::SkipLine() { TakeLine(nullptr); }
+
+void TextScanner::ReadLine(std::string& text) {
+  text.clear();
+  TakeLine(&text);
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+}
+
+void TextScanner::TakeLine(std::string* text) {
   // With fail or bad set nothing is read; a stream that has only reached its
   // end still tries to read, and so fails.
   if (in_.fail()) return;
@@ -228,13 +236,16 @@ void TextScanner::SkipLine() {
     return;
   }
   for (;;) {
+    const std::size_t start = next_;
     for (; next_ < end_; ++next_) {
       if (block_[next_] == '\n') {
+        if (text) text->append(block_.data() + start, next_ - start);
         ++next_;
         ++line_;
         return;
       }
     }
+    if (text) text->append(block_.data() + start, next_ - start);
     if (!Refill()) {
       Failed("the end of the line", end_);
       Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);

@@ -39,6 +39,8 @@ class TextScanner {
                         const std::function<std::string(std::size_t)>& what);
   // Discards the rest of the line, its line feed included.
   void SkipLine();
+  // The rest of the line as text, without its line end; fails as SkipLine.
+  void ReadLine(std::string& text);
   void SkipLines(int count);
   // Marks the stream failed because the value just read is refused (fail
   // set, end-of-file cleared, so the warning block reports a wrong format):
@@ -61,6 +63,8 @@ class TextScanner {
   // characters the stream's extraction would take, all in the block.
   template <class Scan>
   auto TakeToken(Scan scan, std::string_view what);
+  // Takes the rest of the line, appending it to `text` where there is one.
+  void TakeLine(std::string* text);
   // Skips white space up to the next character, whose line becomes the
   // value's; false at the end.
   bool SkipSpace();

@@ -19,9 +19,12 @@ Vector Cross(const Vector& u, const Vector& v) {
   return {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
 }
 
+// Without underflow for the tiniest cells.
+double Length(const Vector& u) { return std::hypot(u[0], u[1], u[2]); }
+
 // 0 where either vector is 0, which a cubic box's check refuses by its edges.
 double Cosine(const Vector& u, const Vector& v) {
-  const double lengths = std::sqrt(Dot(u, u) * Dot(v, v));
+  const double lengths = Length(u) * Length(v);
   return lengths > 0 ? std::clamp(Dot(u, v) / lengths, -1.0, 1.0) : 0;
 }
 
@@ -44,8 +47,12 @@ Cell CellFromParameters(double a, double b, double c, double alpha, double beta,
 
 std::array<double, 6> CellParameters(const Cell& cell) {
   const auto& [a, b, c] = cell;
-  return {std::sqrt(Dot(a, a)),  std::sqrt(Dot(b, b)),  std::sqrt(Dot(c, c)),
-          Degrees(Cosine(b, c)), Degrees(Cosine(a, c)), Degrees(Cosine(a, b))};
+  return {Length(a),
+          Length(b),
+          Length(c),
+          Degrees(Cosine(b, c)),
+          Degrees(Cosine(a, c)),
+          Degrees(Cosine(a, b))};
 }
 
 double CubicEdge(const Cell& cell, const std::string& file, int line) {

@@ -1,6 +1,7 @@
 // Types, the order the configuration file requires, and names in its title.
 #include "structure/typing.hpp"
 
+#include <cmath>
 #include <unordered_map>
 
 #include "io/error.hpp"
@@ -9,16 +10,6 @@
 #include "structure/line_reader.hpp"
 
 namespace {
-
-constexpr std::string_view kTypesWord = "types:";
-
-// Where a title's names start: its last "types:" at the start or after a blank.
-std::size_t NamesStart(std::string_view title) {
-  std::size_t at = title.rfind(kTypesWord);
-  while (at != std::string_view::npos && at > 0 && title[at - 1] != ' ' && title[at - 1] != '\t')
-    at = at == 0 ? std::string_view::npos : title.rfind(kTypesWord, at - 1);
-  return at;
-}
 
 std::string NameOfType(const TypedConfiguration& config, std::size_t type) {
   if (!config.names.empty()) return config.names[type];
@@ -95,8 +86,8 @@ Structure ToStructure(const TypedConfiguration& config) {
       atom.element = element;
       atom.residue_number = static_cast<int>(structure.atoms.size()) + 1;
       for (int k = 0; k < 3; ++k) {
-        const double x = s[k] * config.box;
-        atom.position[k] = x < 0 ? x + config.box : x + 0.0;  // no -0
+        const double x = (s[k] - std::floor(s[k])) * config.box;
+        atom.position[k] = x < config.box ? x : 0;
       }
       structure.atoms.push_back(std::move(atom));
     }
@@ -112,27 +103,4 @@ AtomTypes TypesOf(const TypedConfiguration& config) {
     types.of_atom.insert(types.of_atom.end(), config.counts[t], static_cast<int>(t));
   }
   return types;
-}
-
-std::string TitleWithNames(std::string_view title, const std::vector<std::string>& names) {
-  std::string text(Trim(title.substr(0, std::min(title.size(), NamesStart(title)))));
-  if (names.empty()) return text;
-  if (!text.empty()) text += ' ';
-  text += kTypesWord;
-  for (const std::string& name : names) text += ' ' + name;
-  return text;
-}
-
-std::vector<std::string> NamesInTitle(std::string_view title) {
-  const std::size_t start = NamesStart(title);
-  std::vector<std::string> names;
-  if (start == std::string_view::npos) return names;
-  std::string_view rest = title.substr(start + kTypesWord.size());
-  while (!Trim(rest).empty()) {
-    rest = rest.substr(rest.find_first_not_of(" \t"));
-    const std::size_t end = std::min(rest.size(), rest.find_first_of(" \t"));
-    names.emplace_back(rest.substr(0, end));
-    rest.remove_prefix(end);
-  }
-  return names;
 }

@@ -160,8 +160,9 @@ void ExpectGrowth(const Shells& s, int available, std::int32_t seed) {
   const double box = 17.5;
   std::mt19937 random(static_cast<unsigned>(available));
   std::vector<double> centres;  // multiples of 2^-10: the file holds them exactly
-  std::string incfg = Format("centres\n\n\n\n\n\n\n%d\n1\n\n\n\n\n\n%g\n\n\n\n%d\n\n\n\n",
-                             available, box, available);
+  std::string incfg =
+      Format("centres\n\n\n\n\n\n\n%d\n1\n\n\n\n\n\n%g 0 0\n0 %g 0\n0 0 %g\n\n%d\n\n\n\n",
+             available, box, box, box, available);
   for (int i = 0; i < 3 * available; ++i) {
     centres.push_back(static_cast<double>(random() % 2048) / 1024 - 0.5);
     incfg += Format("%.17g\n", centres.back());
@@ -240,7 +241,9 @@ TEST(Mode1Model, NeighboursOfTheCentralTypeAndAReset) {
 TEST(Mode1Model, MinimumDistanceKeptAndEveryNeighbourInItsShell) {
   const double box = 11, gap = 0.8;
   std::mt19937 random(4);
-  std::string incfg = Format("centres\n\n\n\n\n\n\n125\n1\n\n\n\n\n\n%g\n\n\n\n125\n\n\n\n", box);
+  std::string incfg =
+      Format("centres\n\n\n\n\n\n\n125\n1\n\n\n\n\n\n%g 0 0\n0 %g 0\n0 0 %g\n\n125\n\n\n\n", box,
+             box, box);
   for (int i = 0; i < 375; ++i) {
     const int point = i / 3 / (i % 3 == 0 ? 1 : i % 3 == 1 ? 5 : 25) % 5;
     incfg +=
