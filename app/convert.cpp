@@ -128,6 +128,10 @@ void RunConvert(const ConvertRequest& request, Report& report) {
       types = TypesOf(structure, request.types, request.in);
       if (request.names)
         Rename(structure, types, NamesForTypes(*request.names, types.names.size()));
+      if (out == Format::kCfg && !structure.cell) {
+        throw LocatedError(request.in, 0, "a box (CRYST1 in a PDB, Lattice= in an XYZ, or --box L)",
+                           "none");
+      }
       if (out == Format::kCfg) config = ToConfiguration(structure, types, request.in);
     }
     if (structure.atoms.empty()) throw LocatedError(request.in, 0, "at least one atom", "none");

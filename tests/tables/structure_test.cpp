@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -289,31 +290,62 @@ TEST(Typing, AtomsTypeByTypeInBoxUnitsAndBack) {
   EXPECT_EQ(TypesOf(config).of_atom[33], 2);
 }
 
-// .gro to a typed configuration (its coordinates as a file keeps them: 15 decimals) and back to
-// .gro: every atom where it was, to the file's three decimals, up to whole boxes.
-TEST(Typing, GroThroughConfigurationRoundTrip) {
+// A report for the configuration file's reader and writer: a refused file ends the test.
+struct TestReport final : Report {
+  void Notice(std::string_view) override {}
+  void Warn(Warning warning) override { ADD_FAILURE() << warning.Message(); }
+  void Refused(const LocatedError& reason) override { throw reason; }
+};
+
+// `s` with `types` written as a configuration file and read back.
+TypedConfiguration ThroughConfigurationFile(const Structure& s, const AtomTypes& types) {
+  const std::string file = testing::TempDir() + "round_trip.cfg";
+  TestReport report;
+  WriteConfiguration(ToConfiguration(s, types, "in"), file, report);
+  TypedConfiguration back = ReadConfiguration(file, report);
+  std::remove(file.c_str());
+  return back;
+}
+
+// `back` holds the atoms of `s` type by type, in the order of `s` within a type, each where
+// it was to the precision of the files (far below 1e-9 boxes), up to whole boxes.
+void ExpectSameAtomsInConfigurationOrder(const Structure& s, const AtomTypes& types,
+                                         const Structure& back, double box) {
+  std::vector<const StructureAtom*> in_order;
+  for (std::size_t t = 0; t < types.names.size(); ++t) {
+    for (std::size_t i = 0; i < s.atoms.size(); ++i)
+      if (types.of_atom[i] == static_cast<int>(t)) in_order.push_back(&s.atoms[i]);
+  }
+  ASSERT_EQ(back.atoms.size(), in_order.size());
+  for (std::size_t i = 0; i < in_order.size(); ++i) {
+    EXPECT_EQ(back.atoms[i].name, in_order[i]->name) << i;
+    for (int k = 0; k < 3; ++k) {
+      const double shift = (back.atoms[i].position[k] - in_order[i]->position[k]) / box;
+      EXPECT_NEAR(shift, std::round(shift), 1e-9) << i << ' ' << k;
+    }
+  }
+}
+
+TEST(Typing, GroThroughConfigurationFileAndBack) {
   for (const char* name : {"saline.gro", "wrap.gro"}) {
     const Structure s = Read(ReadGro, Data(name));
     const AtomTypes types = TypesOf(s, TypeBy::kName, name);
-    TypedConfiguration config = ToConfiguration(s, types, name);
-    for (double& v : config.coords) v = std::round(v * 1e15) / 1e15;
+    const TypedConfiguration config = ThroughConfigurationFile(s, types);
+    EXPECT_EQ(config.names, types.names);
     std::ostringstream out;
     WriteGro(out, ToStructure(config), "back.gro");
-    const Structure back = Read(ReadGro, out.str());
-    std::vector<const StructureAtom*> in_order;
-    for (std::size_t t = 0; t < types.names.size(); ++t) {
-      for (std::size_t i = 0; i < s.atoms.size(); ++i)
-        if (types.of_atom[i] == static_cast<int>(t)) in_order.push_back(&s.atoms[i]);
-    }
-    ASSERT_EQ(back.atoms.size(), in_order.size());
-    for (std::size_t i = 0; i < in_order.size(); ++i) {
-      EXPECT_EQ(back.atoms[i].name, in_order[i]->name);
-      for (int k = 0; k < 3; ++k) {
-        const double shift = back.atoms[i].position[k] - in_order[i]->position[k];
-        EXPECT_NEAR(shift / config.box, std::round(shift / config.box), 1e-9) << name << i;
-      }
-    }
+    ExpectSameAtomsInConfigurationOrder(s, types, Read(ReadGro, out.str()), config.box);
   }
+}
+
+TEST(Typing, PdbThroughConfigurationFileToXyz) {
+  Structure s = Read(ReadPdb, Data("saline-elements.pdb"));
+  const AtomTypes types = TypesOf(s, TypeBy::kElement, "saline-elements.pdb");
+  const TypedConfiguration config = ThroughConfigurationFile(s, types);
+  std::ostringstream out;
+  WriteExtendedXyz(out, ToStructure(config), TypesOf(config).of_atom);
+  for (StructureAtom& atom : s.atoms) atom.name = atom.element;  // XYZ species
+  ExpectSameAtomsInConfigurationOrder(s, types, Read(ReadXyz, out.str()), config.box);
 }
 
 TEST(Typing, TitleNamesTheTypes) {
