@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Benchmark of fncprep: five large workloads of the dialogue, each with two
-# baselines, and the placements of grow on a sixth.
+# baselines, the placements of grow on a sixth, and convert on a GROMACS box.
 # Run from the repository root: bash bench/run.sh
 # Environment: RUNS (timed runs per figure, default 5),
 #              BENCH_NO_INSTALL=1 (never call apt-get for missing tools),
@@ -229,6 +229,50 @@ for options in "--seed 6" "--seed 6 --uniform" "--seed 6 --uniform --min-distanc
   "$SCRATCH/shell_stats" w6.cfg w6.fnc 103823 1.0 1.2 | sed 's/^/    /'
 done
 say "  with --uniform --min-distance 0.8 / without $(ratio "${GROW[--seed 6 --uniform --min-distance 0.8]}" "${GROW[--seed 6]}") (target <= 3)"
+say ""
+
+say "== w7: convert a GROMACS water box of 1119744 atoms (.gro) to a configuration (.cfg)"
+# gmx genconf copies GROMACS's 216-water box 12 x 12 x 12 times; without GROMACS a lattice
+# of the same count stands in, and only cp is there to compare with.
+HAVE_GMX=0
+command -v gmx >/dev/null && [[ -f /usr/share/gromacs/top/spc216.gro ]] && HAVE_GMX=1
+if [[ ! -s w7.gro ]]; then
+  if [[ $HAVE_GMX == 1 ]]; then
+    gmx -quiet genconf -f /usr/share/gromacs/top/spc216.gro -nbox 12 12 12 -o w7.gro >/dev/null 2>&1 ||
+      die "gmx genconf failed"
+  else
+    awk 'BEGIN { n = 1119744; print "lattice"; printf "%5d\n", n
+      for (i = 0; i < n; i++) printf "%5d%-5s%5s%5d%8.3f%8.3f%8.3f\n", (i / 3 + 1) % 100000, "SOL",
+        (i % 3 ? "HW" i % 3 : "OW"), (i + 1) % 100000, (i % 104) * 0.215, (int(i / 104) % 104) * 0.215,
+        int(i / 10816) * 0.215
+      printf "%10.5f%10.5f%10.5f\n", 22.36, 22.36, 22.36 }' >w7.gro
+  fi
+fi
+/usr/bin/time -f %M -o w7.rss "$BIN" convert w7.gro w7.cfg >w7.console || die "convert failed on w7"
+T7_PROG=$(wall_median "$BIN convert w7.gro w7.cfg >/dev/null")
+F7_PROG=$(wall_median "$BIN convert w7.gro w7.cfg >/dev/null" "$(fresh_outputs w7.cfg)")
+T7_CP=$(wall_median "cp w7.gro w7.copy.gro")
+F7_CP=$(wall_median "cp w7.gro w7.copy.gro" "$(fresh_outputs w7.copy.gro)")
+say "  input    $(awk -v b="$(stat -c %s w7.gro)" 'BEGIN { printf "%.1f", b / 1e6 }') MB; output" \
+  "$(awk -v b="$(stat -c %s w7.cfg)" 'BEGIN { printf "%.1f", b / 1e6 }') MB; convert peak RSS $(tail -n 1 w7.rss) KiB"
+say "                 over the last outputs    fresh outputs"
+say "  convert  $(printf '%9.3f s %14s %9.3f s' "$T7_PROG" "" "$F7_PROG")"
+if [[ $HAVE_GMX == 1 ]]; then
+  T7_GMX=$(wall_median "gmx -quiet editconf -f w7.gro -o w7.editconf.gro >/dev/null 2>&1")
+  F7_GMX=$(wall_median "gmx -quiet editconf -f w7.gro -o w7.editconf.gro >/dev/null 2>&1" \
+    "$(fresh_outputs w7.editconf.gro)")
+  say "  editconf $(printf '%9.3f s %14s %9.3f s' "$T7_GMX" "" "$F7_GMX")   (gmx editconf -f w7.gro -o Y.gro)"
+else
+  say "  editconf (GROMACS is not installed: no gmx editconf to compare with)"
+fi
+say "  cp       $(printf '%9.3f s %14s %9.3f s' "$T7_CP" "" "$F7_CP")   (cp w7.gro Y.gro)"
+if [[ $HAVE_GMX == 1 ]]; then
+  say "  ratios   convert/editconf $(ratio "$T7_PROG" "$T7_GMX") over, $(ratio "$F7_PROG" "$F7_GMX")" \
+    "fresh (target <= 0.5); convert/cp $(ratio "$T7_PROG" "$T7_CP") over, $(ratio "$F7_PROG" "$F7_CP") fresh"
+else
+  say "  ratios   convert/cp $(ratio "$T7_PROG" "$T7_CP") over, $(ratio "$F7_PROG" "$F7_CP") fresh"
+fi
+rm -f w7.copy.gro w7.editconf.gro
 say ""
 
 say "summary (median seconds; peak RSS of fncprep in MiB)"

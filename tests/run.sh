@@ -10,6 +10,10 @@ for tool in cmake:cmake make:make ninja:ninja-build g++:g++ faketime:faketime cl
   command -v "${tool%:*}" >/dev/null || need+=("${tool#*:}")
 done
 [ -d /usr/include/gtest ] || need+=(libgtest-dev libgmock-dev)
+[ -f /usr/include/gemmi/elem.hpp ] || need+=(gemmi-dev)
+[ -f /usr/include/tao/pegtl.hpp ] || need+=(tao-pegtl-dev)
+# The extended XYZ cases read it back with ASE, as users' scripts do.
+/usr/bin/python3 -c 'import ase' 2>/dev/null || need+=(python3-ase)
 [ -e "$(clang++ -print-runtime-dir 2>/dev/null)/libclang_rt.fuzzer-x86_64.a" ] || need+=(libclang-rt-14-dev)
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
