@@ -265,6 +265,35 @@ int Run(const Command& command, const Arguments& arguments) {
   }
 }
 
+// The first value of an option, or for convert the first file's format, that
+// cannot be taken: what is wrong with it.
+std::optional<std::string> ValueProblem(const Command& command, const Arguments& arguments) {
+  const auto given = [&](const char* name) { return arguments.options.count(name) > 0; };
+  const auto value = [&](const char* name) { return arguments.options.at(name); };
+  if (given("--seed") && !Seed(value("--seed")))
+    return "--seed takes a whole number from 1 to 2147483647, not '" + value("--seed") + "'";
+  for (const char* name : {"--min-distance", "--box"}) {
+    if (given(name) && !Distance(value(name)))
+      return std::string(name) + " takes a positive number, not '" + value(name) + "'";
+  }
+  if (given("--types") && value("--types") != "element" && value("--types") != "name")
+    return "--types takes element or name, not '" + value("--types") + "'";
+  if (given("--names") && !Names(value("--names"))) {
+    return "--names takes names without blanks, separated by commas, not '" + value("--names") +
+           "'";
+  }
+  if (command.name != std::string("convert")) return std::nullopt;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::optional<Format> format = FormatOf(arguments.operands[i]);
+    if (!format) {
+      return "'" + arguments.operands[i] +
+             "' has no extension convert knows (.gro .pdb .ent .cif .mmcif .xyz .extxyz .cfg)";
+    }
+    if (i == 1 && *format == Format::kCif) return "convert writes no mmCIF";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -310,34 +339,7 @@ int RunCommandLine(int argc, char** argv) {
   if (arguments.operands.size() != wanted) {
     return UsageError(std::string(command->name) + " takes " + command->operands);
   }
-  if (arguments.options.count("--seed") && !Seed(arguments.options["--seed"])) {
-    return UsageError("--seed takes a whole number from 1 to 2147483647, not '" +
-                      arguments.options["--seed"] + "'");
-  }
-  for (const char* name : {"--min-distance", "--box"}) {
-    if (arguments.options.count(name) && !Distance(arguments.options[name])) {
-      return UsageError(std::string(name) + " takes a positive number, not '" +
-                        arguments.options[name] + "'");
-    }
-  }
-  if (arguments.options.count("--types") && arguments.options["--types"] != "element" &&
-      arguments.options["--types"] != "name") {
-    return UsageError("--types takes element or name, not '" + arguments.options["--types"] + "'");
-  }
-  if (arguments.options.count("--names") && !Names(arguments.options["--names"])) {
-    return UsageError("--names takes names without blanks, separated by commas, not '" +
-                      arguments.options["--names"] + "'");
-  }
-  if (command->name == std::string("convert")) {
-    for (std::size_t i = 0; i < 2; ++i) {
-      const std::optional<Format> format = FormatOf(arguments.operands[i]);
-      if (!format) {
-        return UsageError("'" + arguments.operands[i] +
-                          "' has no extension convert knows (.gro .pdb .ent .cif .mmcif .xyz "
-                          ".extxyz .cfg)");
-      }
-      if (i == 1 && *format == Format::kCif) return UsageError("convert writes no mmCIF");
-    }
-  }
+  if (const std::optional<std::string> problem = ValueProblem(*command, arguments))
+    return UsageError(*problem);
   return Run(*command, arguments);
 }
