@@ -44,10 +44,6 @@ std::string_view LineReader::Expect(std::string_view what) {
   return line;
 }
 
-bool LineReader::OnlyBlanksLeft() const {
-  return text_.find_first_not_of(" \t\r\n", next_) == std::string::npos;
-}
-
 void LineReader::Fail(std::string_view expected, std::string_view found) const {
   throw LocatedError(file_, number_, std::string(expected), std::string(found));
 }

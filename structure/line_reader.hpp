@@ -17,8 +17,6 @@ class LineReader {
   bool Next(std::string_view& line);
   // The next line, which must be there: `what` names it for the message.
   std::string_view Expect(std::string_view what);
-  // Whether only blank lines remain.
-  bool OnlyBlanksLeft() const;
 
   const std::string& file() const { return file_; }
   // The line last taken, counted from 1.
