@@ -143,6 +143,43 @@ TEST(StructureReaders, PdbPastAtom99999AsPackmolNumbersIt) {
   }
 }
 
+// The first model, the first of alternate locations, until END; elements from names as the PDB
+// aligns them; residue numbers in hybrid-36 (upper and lower case).
+TEST(StructureReaders, PdbRecordsOfCrystallography) {
+  const Structure s = Read(ReadPdb,
+                           "MODEL        1\n"
+                           "ATOM      1  CA AALA A9999       1.000   2.000   3.000  0.50  0.00\n"
+                           "ATOM      2  CA BALA A9999       1.100   2.100   3.100  0.50  0.00\n"
+                           "ATOM      3 1HB  ALA AA000       4.000   5.000   6.000\n"
+                           "HETATM    4 CA    CA Ba000       7.000   8.000   9.000\n"
+                           "ENDMDL\n"
+                           "MODEL        2\n"
+                           "ATOM      5  N   ALA A   1       0.000   0.000   0.000\n"
+                           "ENDMDL\n"
+                           "END\n"
+                           "ATOM      6  N   ALA A   1       0.000   0.000   0.000\n");
+  ASSERT_EQ(s.atoms.size(), 3u);
+  EXPECT_EQ(Elements(s), "C H Ca ");
+  EXPECT_EQ(s.atoms[0].position[0], 1);
+  EXPECT_EQ(s.atoms[0].chain, "A");
+  std::vector<int> residues;
+  for (const StructureAtom& atom : s.atoms) residues.push_back(atom.residue_number);
+  EXPECT_EQ(residues, (std::vector<int>{9999, 10000, 1223056}));
+  EXPECT_FALSE(s.cell);
+}
+
+TEST(StructureReaders, MmcifFirstModelFirstLocationUncertainties) {
+  const Structure s = Read(ReadCif,
+                           "data_x\nloop_\n_atom_site.label_atom_id\n_atom_site.label_alt_id\n"
+                           "_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z\n"
+                           "_atom_site.pdbx_PDB_model_num\n"
+                           "OW A 1.5(2) 2 3 1\nOW B 9 9 9 1\nHW1 . 4 5 6 1\nOW . 7 8 9 2\n");
+  ASSERT_EQ(s.atoms.size(), 2u);
+  EXPECT_EQ(s.atoms[0].position, (std::array<double, 3>{1.5, 2, 3}));
+  EXPECT_EQ(Elements(s), "O H ");
+  EXPECT_EQ(s.atoms[1].line, 2);
+}
+
 TEST(StructureReaders, PdbBondsFromConect) {
   const std::string atoms =
       "ATOM      1  OW  SOL     1       1.000   2.000   3.000\n"
