@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string>
 
 #include "cfg/simple_cfg.hpp"
 #include "io/file_stream.hpp"
+#include "io/number_format.hpp"
 #include "structure/cell.hpp"
 
 namespace {
@@ -100,6 +102,14 @@ void WriteConfiguration(const TypedConfiguration& config, const std::string& fil
     SimpleCfg::typestart.push_back(SimpleCfg::typestart.back() + count);
   SimpleCfg::natoms = SimpleCfg::typestart.back();
   SimpleCfg::boxlength = config.box;
+  // The file gives the box length with six decimals; the positions are in its units.
+  char text[kNumberRoom];
+  const std::string box(text, FormatFixed(text, config.box, 6));
+  if (std::stod(box) != config.box) {
+    report.Warn({file, 15,
+                 "the box length " + GeneralText(config.box, 15) + " is written as " + box +
+                     ", with six decimals; the positions scale with it"});
+  }
   SimpleCfg written(report);
   std::copy(config.coords.begin(), config.coords.end(), written.coords.get());
   std::ofstream out;
