@@ -2,6 +2,7 @@
 // the help texts are both made.
 #include "app/command_line.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -126,11 +127,27 @@ std::optional<std::uint32_t> Seed(const std::string& text) {
   return static_cast<std::uint32_t>(seed);
 }
 
-// Prints a summary line for each file a run wrote.
+constexpr std::size_t kAtomsListed = 10;
+
+// Prints a summary line for each file a run wrote; after an expansion, the
+// atoms no pattern reaches (the first ten of them), whose rows are empty.
 void Summary(const RunFiles& files, bool configuration) {
   if (configuration) std::cout << files.cfg << ": " << SimpleCfg::natoms << " atoms\n";
   std::cout << files.fnc << ": " << FNC::natoms << " atoms, " << FNC::nentries
             << " constraint entries\n";
+  if (configuration) return;
+  std::vector<std::size_t> unconstrained;
+  for (std::size_t a = 0; a < FNC::covered.size(); ++a) {
+    if (FNC::covered[a] == 0) unconstrained.push_back(a + 1);
+  }
+  if (unconstrained.empty()) return;
+  std::cout << files.fnc << ": " << unconstrained.size()
+            << (unconstrained.size() == 1 ? " atom" : " atoms") << " without a constraint:";
+  for (std::size_t i = 0; i < std::min(unconstrained.size(), kAtomsListed); ++i)
+    std::cout << ' ' << unconstrained[i];
+  if (unconstrained.size() > kAtomsListed)
+    std::cout << " and " << unconstrained.size() - kAtomsListed << " more";
+  std::cout << '\n';
 }
 
 // An output that is the same file as an input or an earlier output (a link

@@ -36,7 +36,7 @@ void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report) {
   std::ifstream in;
   OpenOn(in, files.dat, std::ios::in, report);
   FNC::GetFNCParams2(in, files.dat, report);
-  FNC::AssemblePatterns();
+  FNC::AssemblePatterns(report);
   run.output = std::make_unique<SimpleCfg>(report);
   run.constraints = std::make_unique<FNC>(report);
   run.constraints->ExpandPatterns();
