@@ -8,6 +8,7 @@
 struct CheckRequest {
   std::string cfg, fnc;
   std::string xyz, plot;  // optional outputs; empty for none
+  bool json = false;      // the summary as one JSON object instead of the table
 };
 
 // Reports on standard output; returns 0 when every constraint holds, 1 when

@@ -63,7 +63,18 @@ const std::vector<Command> kCommands = {
      "every list symmetric, every index in range. Exit status 0 when every\n"
      "constraint holds, 1 when any fails.",
      {{"--xyz", "FILE", "Also writes the configuration as extended XYZ, for viewers."},
-      {"--plot", "FILE", "Also writes an SVG histogram of the distances of each kind."}}},
+      {"--plot", "FILE",
+       "Also writes an SVG histogram of the distances of each\n"
+       "kind, the pairs outside the window counted by distance;\n"
+       "for a configuration grown in shells, with the count\n"
+       "expected of points spread evenly through each shell."},
+      {"--summary", "FORMAT",
+       "table (the default), or json: instead of the table, one\n"
+       "JSON object with \"kinds\" (per kind: kind, lower, upper,\n"
+       "pairs, smallest, mean, largest, outside, judged),\n"
+       "\"one_sided_entries\", \"indices_out_of_range\",\n"
+       "\"repeated_rows\", \"rows\", \"atoms\" and \"holds\";\n"
+       "numbers that do not exist are null. Same exit status."}}},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -198,7 +209,8 @@ int Run(const Command& command, const Arguments& arguments) {
   try {
     if (command.name == std::string("check")) {
       const CheckRequest request{arguments.operands[0], arguments.operands[1],
-                                 option("--xyz").value_or(""), option("--plot").value_or("")};
+                                 option("--xyz").value_or(""), option("--plot").value_or(""),
+                                 option("--summary") == "json"};
       std::vector<std::string> outputs;
       for (const std::string& output : {request.xyz, request.plot}) {
         if (!output.empty()) outputs.push_back(output);
@@ -281,6 +293,11 @@ int RunCommandLine(int argc, char** argv) {
   if (arguments.options.count("--seed") && !Seed(arguments.options["--seed"])) {
     return UsageError("--seed takes a whole number from 1 to 2147483647, not '" +
                       arguments.options["--seed"] + "'");
+  }
+  if (arguments.options.count("--summary") && arguments.options["--summary"] != "table" &&
+      arguments.options["--summary"] != "json") {
+    return UsageError("--summary takes table or json, not '" + arguments.options["--summary"] +
+                      "'");
   }
   if (arguments.options.count("--min-distance") && !Distance(arguments.options["--min-distance"])) {
     return UsageError("--min-distance takes a positive number, not '" +

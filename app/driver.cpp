@@ -24,7 +24,7 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
   // the one FNC::rawsave writes the windows of the constraints with.
   std::ofstream out;
   OpenOutput(out, files.cfg, report);
-  run.output->save(out, "FNC configuration", files.cfg);
+  run.output->save(out, std::string(kGrownTitle), files.cfg);
   PlaceOutput(out, "SimpleCfg::save", files.cfg);
   OpenOutput(out, files.fnc, report);
   run.constraints->rawsave(out, files.fnc);

@@ -28,7 +28,10 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name, Report&
   WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
     TextScanner scan(in, name);
     [&] {
-      scan.SkipLines(7);
+      scan.SkipLine();
+      title.clear();
+      scan.SkipLine(&title);
+      scan.SkipLines(5);
       if (!scan.ReadCount(natoms, "the number of atoms")) return;
       const int atoms_line = scan.line();
       scan.SkipLine();

@@ -9,6 +9,7 @@
 // it.
 int SimpleCfg::natoms, SimpleCfg::ntypes, SimpleCfg::nmolecules, SimpleCfg::centraltype;
 double SimpleCfg::boxlength;
+std::string SimpleCfg::title;
 std::vector<int> SimpleCfg::ni;
 std::vector<int> SimpleCfg::typestart;
 std::vector<int> SimpleCfg::nneighbours;
@@ -19,6 +20,7 @@ void SimpleCfg::ResetLayout() {
   ResetMemoryClaims();
   natoms = ntypes = nmolecules = centraltype = 0;
   boxlength = 0;
+  title.clear();
   ni.clear();
   typestart.clear();
   nneighbours.clear();

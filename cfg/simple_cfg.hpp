@@ -8,10 +8,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class FNC;
 class Report;
+
+// The title grow gives the configuration it writes, by which a configuration
+// of neighbours grown in shells is known.
+inline constexpr std::string_view kGrownTitle = "FNC configuration";
 
 // How the neighbours are placed: the seed the random numbers start from
 // (the calendar clock's seconds without one); r, theta and phi drawn uniformly, or points
@@ -36,6 +41,8 @@ class SimpleCfg {
   static std::vector<int> ni;
   static std::vector<int> typestart;
   static double boxlength;
+  // The second line of the configuration file read last, its title.
+  static std::string title;
 
   // Shell parameters of the neighbour placement (centraltype is 0-based).
   static int nmolecules;

@@ -267,7 +267,7 @@ std::size_t TextScanner::ReadReals(double* values, std::size_t count,
   return count;
 }
 
-void TextScanner::SkipLine() {
+void TextScanner::SkipLine(std::string* text) {
   word_.open = false;
   split_.reset();
   // With fail or bad set nothing is read; a stream that has only reached its
@@ -279,12 +279,13 @@ void TextScanner::SkipLine() {
     return;
   }
   for (;;) {
-    for (; next_ < end_; ++next_) {
-      if (block_[next_] == '\n') {
-        ++next_;
-        ++line_;
-        return;
-      }
+    const std::size_t start = next_;
+    while (next_ < end_ && block_[next_] != '\n') ++next_;
+    if (text != nullptr) text->append(block_.data() + start, next_ - start);
+    if (next_ < end_) {
+      ++next_;
+      ++line_;
+      return;
     }
     if (!Refill()) {
       Failed("the end of the line", end_);

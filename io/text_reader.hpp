@@ -43,8 +43,9 @@ class TextScanner {
   // read. Only a scanner without a failure names its failure so.
   std::size_t ReadReals(double* values, std::size_t count,
                         const std::function<std::string(std::size_t)>& what);
-  // Discards the rest of the line, its line feed included.
-  void SkipLine();
+  // Discards the rest of the line, its line feed included; with `text`,
+  // appends the line's characters there (without the line feed).
+  void SkipLine(std::string* text = nullptr);
   void SkipLines(int count);
   // Marks the stream failed because the value just read is refused (fail
   // set, end-of-file cleared, so the warning block reports a wrong format):
