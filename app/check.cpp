@@ -5,8 +5,10 @@
 #include "app/check.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -16,6 +18,7 @@
 #include "app/convert.hpp"
 #include "app/plot.hpp"
 #include "cfg/configuration.hpp"
+#include "cfg/simple_cfg.hpp"
 #include "fnc/fnc_file.hpp"
 #include "io/file_stream.hpp"
 #include "io/number_format.hpp"
@@ -51,6 +54,11 @@ struct CheckResult {
   std::vector<Finding> shown;  // the first few of each sort
   int asymmetric = 0, out_of_range = 0, repeated_rows = 0;
 };
+
+// Under the minimum image, a window beyond half the box cannot be judged.
+bool Judged(const KindDistances& kind, double box) { return kind.window_max <= box / 2; }
+
+int AtomCount(const TypedConfiguration& config) { return static_cast<int>(config.coords.size() / 3); }
 
 std::uint64_t Key(int neighbour, int kind) {
   return std::uint64_t{static_cast<std::uint32_t>(neighbour)} << 32 |
@@ -90,16 +98,19 @@ struct RowIndex {
   std::vector<std::uint64_t> keys;
 };
 
-CheckResult Judge(const TypedConfiguration& config, const ConstraintFile& fnc) {
+// Judges every constrained pair; with `keep`, keeps each distance for the plot.
+CheckResult Judge(const TypedConfiguration& config, const ConstraintFile& fnc, bool keep) {
   const double box = config.box;
-  const auto atoms = static_cast<int>(config.coords.size() / 3);
+  const int atoms = AtomCount(config);
+  const std::vector<int> type_of = TypesOf(config).of_atom;
   const auto kinds = static_cast<int>(fnc.rmin.size());
   CheckResult result;
   const RowIndex index(fnc, atoms, result);
   // The file holds coordinates to 15 decimals of the box length: distances
   // that close to a bound are taken as on it.
   for (int k = 0; k < kinds; ++k) {
-    result.kinds.emplace_back(fnc.rmin[k], fnc.rmax[k], 1e-10 * (box + std::fabs(fnc.rmax[k])));
+    result.kinds.emplace_back(fnc.rmin[k], fnc.rmax[k], 1e-10 * (box + std::fabs(fnc.rmax[k])),
+                              keep);
   }
   int violations = 0;
   for (std::size_t r = 0; r < fnc.atom.size(); ++r) {
@@ -120,7 +131,8 @@ CheckResult Judge(const TypedConfiguration& config, const ConstraintFile& fnc) {
       const double distance = Distance(config.coords.data() + 3 * std::size_t(a),
                                        config.coords.data() + 3 * std::size_t(b), box);
       KindDistances& kind = result.kinds[k];
-      if (kind.Add(distance) && kind.window_max <= box / 2 && ++violations <= kViolationsShown) {
+      kind.AddTypes(type_of[a], type_of[b]);
+      if (kind.Add(distance) && Judged(kind, box) && ++violations <= kViolationsShown) {
         result.shown.push_back({true, a, b, k, distance});
       }
     }
@@ -139,21 +151,33 @@ void PrintKind(int k, const KindDistances& s) {
   std::cout << ' ' << std::setw(8) << s.outside << '\n';
 }
 
-// Prints the result; returns the number of failed checks.
-int PrintResult(const CheckRequest& request, const TypedConfiguration& config,
+// The number of failed checks: a row count that differs from the atom count,
+// each kind with pairs outside its window or that cannot be judged, and each
+// sort of broken list.
+int Failures(const CheckResult& found, int rows, const TypedConfiguration& config) {
+  int failures = rows != AtomCount(config);
+  for (const KindDistances& kind : found.kinds) {
+    failures += !Judged(kind, config.box) || kind.outside > 0;
+  }
+  for (const int count : {found.asymmetric, found.out_of_range, found.repeated_rows}) {
+    failures += count > 0;
+  }
+  return failures;
+}
+
+// The table, with the first violations before it.
+void PrintTable(const CheckRequest& request, const TypedConfiguration& config,
                 const ConstraintFile& fnc, const CheckResult& found) {
   const double box = config.box;
-  const auto atoms = static_cast<int>(config.coords.size() / 3);
+  const int atoms = AtomCount(config);
   const auto rows = static_cast<int>(fnc.atom.size());
   const auto kinds = static_cast<int>(fnc.rmin.size());
   std::cout << request.cfg << ": " << atoms << " atoms in a box of " << GeneralText(box) << '\n'
             << request.fnc << ": " << rows << " atoms, " << kinds
             << (kinds == 1 ? " kind, " : " kinds, ") << fnc.kind.size() << " constraint entries\n";
-  int failures = 0;
   if (rows != atoms) {
     std::cout << "the constraint file has " << rows << " rows, the configuration " << atoms
               << " atoms\n";
-    ++failures;
   }
   for (const Finding& f : found.shown) {
     if (f.violation) {
@@ -168,15 +192,11 @@ int PrintResult(const CheckRequest& request, const TypedConfiguration& config,
   std::cout
       << "kind  window                     pairs     smallest         mean      largest  outside\n";
   for (int k = 0; k < kinds; ++k) {
-    const KindDistances& s = found.kinds[k];
-    PrintKind(k, s);
-    if (s.window_max > box / 2) {
+    PrintKind(k, found.kinds[k]);
+    if (!Judged(found.kinds[k], box)) {
       std::cout << "      cannot be judged: the window reaches beyond half the box ("
                 << GeneralText(box / 2)
                 << "), where the nearest image of a pair need not be the constrained one\n";
-      ++failures;
-    } else {
-      failures += s.outside > 0;
     }
   }
   for (const auto& [count, what] :
@@ -184,10 +204,69 @@ int PrintResult(const CheckRequest& request, const TypedConfiguration& config,
         std::pair{found.out_of_range, "indices out of range"},
         std::pair{found.repeated_rows, "atoms with more than one row"}}) {
     if (count > 0) std::cout << what << ": " << count << '\n';
-    failures += count > 0;
   }
-  std::cout << (failures == 0 ? "every constraint holds\n" : "the check fails\n");
-  return failures;
+  std::cout << (Failures(found, rows, config) == 0 ? "every constraint holds\n"
+                                                  : "the check fails\n");
+}
+
+// A number as JSON has it: the shortest text that reads back the same, and
+// null for one that does not exist (no pairs) or is not finite.
+std::string JsonNumber(double value, bool exists = true) {
+  if (!exists || !std::isfinite(value)) return "null";
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+std::string JsonString(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", c);
+      quoted += escape;
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + '"';
+}
+
+// The summary as one JSON object, for scripts.
+void PrintJson(const CheckRequest& request, const TypedConfiguration& config,
+               const ConstraintFile& fnc, const CheckResult& found) {
+  const auto rows = static_cast<int>(fnc.atom.size());
+  std::cout << "{\n  \"configuration\": " << JsonString(request.cfg)
+            << ", \"atoms\": " << AtomCount(config) << ", \"box\": " << JsonNumber(config.box)
+            << ",\n  \"constraints\": " << JsonString(request.fnc) << ", \"rows\": " << rows
+            << ", \"entries\": " << fnc.kind.size() << ",\n  \"kinds\": [";
+  for (std::size_t k = 0; k < found.kinds.size(); ++k) {
+    const KindDistances& s = found.kinds[k];
+    const bool any = s.pairs > 0;
+    std::cout << (k ? "," : "") << "\n    {\"kind\": " << k + 1
+              << ", \"lower\": " << JsonNumber(s.window_min)
+              << ", \"upper\": " << JsonNumber(s.window_max) << ", \"pairs\": " << s.pairs
+              << ", \"smallest\": " << JsonNumber(s.smallest, any)
+              << ", \"mean\": " << JsonNumber(s.sum / static_cast<double>(s.pairs), any)
+              << ", \"largest\": " << JsonNumber(s.largest, any) << ", \"outside\": " << s.outside
+              << ", \"judged\": " << (Judged(s, config.box) ? "true" : "false") << '}';
+  }
+  std::cout << (found.kinds.empty() ? "" : "\n  ")
+            << "],\n  \"one_sided_entries\": " << found.asymmetric
+            << ", \"indices_out_of_range\": " << found.out_of_range
+            << ", \"repeated_rows\": " << found.repeated_rows
+            << ",\n  \"holds\": " << (Failures(found, rows, config) == 0 ? "true" : "false")
+            << "\n}\n";
+}
+
+// What the plot knows of the configuration just read.
+PlotContext PlotContextOf(const TypedConfiguration& config) {
+  std::string title = config.title;
+  title.erase(title.find_last_not_of(" \t\r") + 1);
+  title.erase(0, title.find_first_not_of(" \t"));
+  return {config.names, title == kGrownTitle, config.box};
 }
 
 }  // namespace
@@ -198,8 +277,9 @@ int RunCheck(const CheckRequest& request, Report& report) {
   std::ifstream in;
   OpenOn(in, request.fnc, std::ios::in, report);
   const ConstraintFile fnc = ReadConstraintFile(in, request.fnc);
-  const CheckResult result = Judge(config, fnc);
-  const int failures = PrintResult(request, config, fnc, result);
+  const CheckResult result = Judge(config, fnc, !request.plot.empty());
+  (request.json ? PrintJson : PrintTable)(request, config, fnc, result);
+  const int failures = Failures(result, static_cast<int>(fnc.atom.size()), config);
   if (!request.xyz.empty()) {
     std::ofstream out;
     OpenOutput(out, request.xyz, report);
@@ -210,7 +290,7 @@ int RunCheck(const CheckRequest& request, Report& report) {
   if (!request.plot.empty()) {
     std::ofstream out;
     OpenOutput(out, request.plot, report);
-    WritePlot(out, result.kinds, request.plot);
+    WritePlot(out, result.kinds, PlotContextOf(config), request.plot);
     PlaceOutput(out, "", request.plot);
   }
   return failures == 0 ? 0 : 1;

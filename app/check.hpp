@@ -10,6 +10,7 @@
 struct CheckRequest {
   std::string cfg, fnc;
   std::string xyz, plot;  // optional outputs; empty for none
+  bool json = false;      // the summary as one JSON object instead of the table
   // The names of the configuration's types, for the XYZ output, where given; else its title's.
   std::optional<std::vector<std::string>> names;
 };

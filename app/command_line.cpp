@@ -2,6 +2,7 @@
 // the help texts are both made.
 #include "app/command_line.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -64,10 +65,21 @@ const std::vector<Command> kCommands = {
      "constraint holds, 1 when any fails.",
      {{"--xyz", "FILE", "Also writes the configuration as extended XYZ, for viewers."},
       {"--names", "N1,N2,...",
-       "Names the types in the XYZ output; the default is the names that\n"
-       "CFG's title gives after 'types:'. Without names, species X and a\n"
-       "type column."},
-      {"--plot", "FILE", "Also writes an SVG histogram of the distances of each kind."}}},
+       "Names the types in the XYZ output and the plot; the default is the\n"
+       "names that CFG's title gives after 'types:'. Without names, the\n"
+       "XYZ species are X with a type column."},
+      {"--plot", "FILE",
+       "Also writes an SVG histogram of the distances of each\n"
+       "kind, the pairs outside the window counted by distance;\n"
+       "for a configuration grown in shells, with the count\n"
+       "expected of points spread evenly through each shell."},
+      {"--summary", "FORMAT",
+       "table (the default), or json: instead of the table, one\n"
+       "JSON object with \"kinds\" (per kind: kind, lower, upper,\n"
+       "pairs, smallest, mean, largest, outside, judged),\n"
+       "\"one_sided_entries\", \"indices_out_of_range\",\n"
+       "\"repeated_rows\", \"rows\", \"atoms\" and \"holds\";\n"
+       "numbers that do not exist are null. Same exit status."}}},
     {"convert",
      "IN OUT",
      "Converts a structure or configuration: GROMACS .gro, PDB (.pdb, .ent),\n"
@@ -164,11 +176,27 @@ std::optional<std::vector<std::string>> Names(const std::optional<std::string>& 
   return names;
 }
 
-// Prints a summary line for each file a run wrote.
+constexpr std::size_t kAtomsListed = 10;
+
+// Prints a summary line for each file a run wrote; after an expansion, the
+// atoms no pattern reaches (the first ten of them), whose rows are empty.
 void Summary(const RunFiles& files, bool configuration) {
   if (configuration) std::cout << files.cfg << ": " << SimpleCfg::natoms << " atoms\n";
   std::cout << files.fnc << ": " << FNC::natoms << " atoms, " << FNC::nentries
             << " constraint entries\n";
+  if (configuration) return;
+  std::vector<std::size_t> unconstrained;
+  for (std::size_t a = 0; a < FNC::covered.size(); ++a) {
+    if (FNC::covered[a] == 0) unconstrained.push_back(a + 1);
+  }
+  if (unconstrained.empty()) return;
+  std::cout << files.fnc << ": " << unconstrained.size()
+            << (unconstrained.size() == 1 ? " atom" : " atoms") << " without a constraint:";
+  for (std::size_t i = 0; i < std::min(unconstrained.size(), kAtomsListed); ++i)
+    std::cout << ' ' << unconstrained[i];
+  if (unconstrained.size() > kAtomsListed)
+    std::cout << " and " << unconstrained.size() - kAtomsListed << " more";
+  std::cout << '\n';
 }
 
 // An output that is the same file as an input or an earlier output (a link
@@ -220,7 +248,7 @@ int Run(const Command& command, const Arguments& arguments) {
     if (command.name == std::string("check")) {
       const CheckRequest request{arguments.operands[0], arguments.operands[1],
                                  option("--xyz").value_or(""), option("--plot").value_or(""),
-                                 Names(option("--names"))};
+                                 option("--summary") == "json", Names(option("--names"))};
       std::vector<std::string> outputs;
       for (const std::string& output : {request.xyz, request.plot}) {
         if (!output.empty()) outputs.push_back(output);
@@ -276,6 +304,8 @@ std::optional<std::string> ValueProblem(const Command& command, const Arguments&
     if (given(name) && !Distance(value(name)))
       return std::string(name) + " takes a positive number, not '" + value(name) + "'";
   }
+  if (given("--summary") && value("--summary") != "table" && value("--summary") != "json")
+    return "--summary takes table or json, not '" + value("--summary") + "'";
   if (given("--types") && value("--types") != "element" && value("--types") != "name")
     return "--types takes element or name, not '" + value("--types") + "'";
   if (given("--names") && !Names(value("--names"))) {

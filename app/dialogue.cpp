@@ -93,7 +93,7 @@ void SayError(const LocatedError& error) {
 struct DialogueReport final : Report {
   void Notice(std::string_view line) override { Say(line); }
   void Warn(Warning) override {}                 // accepted in silence
-  void Refused(const LocatedError&) override {}  // its reader or writer reports it
+  void Refused(const LocatedError&) override {}  // read on, as the dialogue always has
 };
 
 // Characters are read until a '1' or a '2'; others are passed over silently.

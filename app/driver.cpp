@@ -27,7 +27,7 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
   // the one FNC::rawsave writes the windows of the constraints with.
   std::ofstream out;
   OpenOutput(out, files.cfg, report);
-  run.output->save(out, "FNC configuration", files.cfg);
+  run.output->save(out, std::string(kGrownTitle), files.cfg);
   PlaceOutput(out, "SimpleCfg::save", files.cfg);
   OpenOutput(out, files.fnc, report);
   run.constraints->rawsave(out, files.fnc);
@@ -39,7 +39,7 @@ void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report) {
   std::ifstream in;
   OpenOn(in, files.dat, std::ios::in, report);
   FNC::GetFNCParams2(in, files.dat, report);
-  FNC::AssemblePatterns();
+  FNC::AssemblePatterns(report);
   run.output = std::make_unique<SimpleCfg>(report);
   run.constraints = std::make_unique<FNC>(report);
   run.constraints->ExpandPatterns();

@@ -8,10 +8,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class FNC;
 class Report;
+
+// The title grow gives the configuration it writes, by which a configuration
+// of neighbours grown in shells is known.
+inline constexpr std::string_view kGrownTitle = "FNC configuration";
 
 // How the neighbours are placed: the seed the random numbers start from
 // (the calendar clock's seconds without one); r, theta and phi drawn uniformly, or points

@@ -9,17 +9,21 @@
 
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
+#include "io/number_format.hpp"
 #include "io/text_reader.hpp"
 
 namespace {
 
-// Reads one record of `count` counts, each one refused when negative.
-void ReadCounts(TextScanner& in, int count, const char* what, std::vector<int>& values) {
+// Reads one record of `count` counts (the number of `things` of each type),
+// each one refused when negative.
+void ReadCounts(TextScanner& in, int count, const char* what, const std::string& things,
+                std::vector<int>& values, Report& report) {
   values.clear();
   for (int i = 0, value{}; i < count; ++i) {
     if (!in.ReadCount(value, OfType(what, i))) return;
     values.push_back(value);
   }
+  in.EndRecord(report, TheValues(count, "number of " + things, "numbers of " + things));
   in.SkipLine();
 }
 
@@ -49,9 +53,13 @@ int ReadKind(TextScanner& in, int k, Windows& windows, Report& report) {
   const std::string of_kind = " of kind " + std::to_string(kind);
   in.ReadReal(window.lower, "the lower bound" + of_kind);
   if (!in.ReadReal(window.upper, "the upper bound" + of_kind)) return 0;
+  in.EndRecord(report, "the kind of " + pair + " and its window");
   if (window.lower > window.upper) {
-    report.Warn({in.name(), in.line(),
-                 "the window" + of_kind + " has its lower bound above its upper bound"});
+    report.Refused(LocatedError::Text(
+        in.name(), in.line(),
+        "the window" + of_kind + ", " + GeneralText(window.lower) + " .. " +
+            GeneralText(window.upper) +
+            ", has its lower bound above its upper bound: no distance lies in it"));
   }
   ++FNC::nconstraints;
   return kind;
@@ -75,6 +83,8 @@ void ReadPairRecords(TextScanner& in, Report& report) {
     in.ReadInt(j1, "the second atom of " + pair);
     in.ReadInt(i2, "the first atom of " + pair + " in the second molecule");
     if (!in.ReadInt(j2, "the second atom of " + pair + " in the second molecule")) return;
+    // The last pair's line is looked at once the file has been read.
+    if (k + 1 < FNC::npairs) in.EndRecord(report, "the 4 atoms of " + pair);
     FNC::pairline.push_back(in.line());
     FNC::pairfirst.push_back(i1);
     FNC::pairsecond.push_back(j1);
@@ -82,10 +92,11 @@ void ReadPairRecords(TextScanner& in, Report& report) {
     FNC::secondoffset.push_back(std::int64_t{j2} - j1);
     const auto [first, added] = listed.emplace(std::minmax(i1, j1), in.line());
     if (!added) {
-      report.Warn({in.name(), in.line(),
-                   "the atoms " + std::to_string(i1) + " and " + std::to_string(j1) +
-                       " are paired again (first on line " + std::to_string(first->second) +
-                       "): each lists the other twice"});
+      report.Refused(LocatedError::Text(
+          in.name(), in.line(),
+          "the atoms " + std::to_string(i1) + " and " + std::to_string(j1) +
+              " are paired again (first on line " + std::to_string(first->second) +
+              "): each would list the other twice"));
     }
     if (k + 1 < FNC::npairs) in.SkipLine();
   }
@@ -109,13 +120,16 @@ void ReadPairRecords(TextScanner& in, Report& report) {
 // or be judged.
 void ReadPairList(TextScanner& in, Report& report) {
   in.ReadCount(FNC::natoms, "the number of atoms");
+  in.EndRecord(report, "the number of atoms");
   in.SkipLine();
   int types{};
   in.ReadCount(types, "the number of molecule types");
+  in.EndRecord(report, "the number of molecule types");
   FNC::nmoltypes = types;
   in.SkipLine();
-  ReadCounts(in, types, "the number of molecules of type ", FNC::nmol);
-  ReadCounts(in, types, "the number of atoms in a molecule of type ", FNC::molsize);
+  ReadCounts(in, types, "the number of molecules of type ", "molecules", FNC::nmol, report);
+  ReadCounts(in, types, "the number of atoms in a molecule of type ", "atoms in a molecule",
+             FNC::molsize, report);
   for (const int size : FNC::molsize) FNC::maxmolsize = std::max(FNC::maxmolsize, size);
   // The pair counts are summed one by one so that a sum beyond the int range
   // is refused at the count that makes it so.
@@ -127,6 +141,8 @@ void ReadPairList(TextScanner& in, Report& report) {
     FNC::molpairs.push_back(pairs);
     FNC::npairs += pairs;
   }
+  in.EndRecord(report,
+               TheValues(types, "number of pairs in a molecule", "numbers of pairs in a molecule"));
   in.SkipLine();
   ReadPairRecords(in, report);
 }
@@ -143,6 +159,7 @@ int FNC::GetFNCParams2(std::istream& in, const std::string& name, Report& report
     TextScanner scan(in, name);
     ReadPairList(scan, report);
     scan.Check("SimpleCfg::GetFNCParameters");
+    if (npairs > 0) scan.EndRecord(report, "the 4 atoms of pair " + std::to_string(npairs));
     if (scan.MoreValues()) {
       report.Warn({name, scan.line(),
                    "more values follow the " + std::to_string(npairs) +

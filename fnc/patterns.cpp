@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <iostream>
 #include <limits>
+#include <string>
 #include <unordered_map>
 #include <utility>
 
@@ -285,16 +286,15 @@ void CountEntries() {
 
 }  // namespace
 
-void FNC::AssemblePatterns() {
-  WithMemoryGuard("FNC::AssemblePatterns", [] {
+void FNC::AssemblePatterns(Report& report) {
+  WithMemoryGuard("FNC::AssemblePatterns", [&report] {
     BuildPatterns();
     CheckIndices();
     CheckOverlap();
     const auto unconstrained = std::count(FNC::covered.begin(), FNC::covered.end(), 0);
     if (unconstrained > 0) {
-      std::cout << "There  will be " << unconstrained
-                << " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them."
-                << std::endl;
+      report.Notice("There  will be " + std::to_string(unconstrained) +
+                    " atom(s) with no fnc constraint! FNC with 0 neighbour is created for them.");
     }
     CountEntries();
   });

@@ -78,8 +78,11 @@ class Report {
   virtual void Notice(std::string_view line) = 0;
   // Kept for the front end to report; with --strict, the run's error.
   virtual void Warn(Warning warning) = 0;
-  // A file that cannot be opened, or a folder: the command line stops with
-  // it; in the dialogue the reader or writer of the failed stream reports it.
+  // What the command line stops with and the dialogue goes on past: a file
+  // that cannot be opened, or a folder (the reader or writer of the failed
+  // stream then reports it in the dialogue); a value the dialogue reads
+  // without a word but that cannot be meant (a malformed number, a value
+  // more on a line, a window no distance lies in, a pair listed twice).
   virtual void Refused(const LocatedError& reason) = 0;
 };
 

@@ -13,12 +13,22 @@
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 16;
+constexpr std::size_t kShown = 24;  // characters of a word that messages show
+
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A character that, right after a number, makes one malformed word of it
+// ("1.O", "2l7", "-0,25"); any other begins a comment ("6!").
+bool ContinuesNumber(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == ',' ||
+         c == '+' || c == '-';
+}
 
 // Where the value starting at `p` ends, as the stream's extraction takes it:
 // a sign, then digits. `number` tells whether those characters are one.
@@ -60,6 +70,10 @@ std::string OfType(std::string_view what, int type) {
   return std::string(what) + std::to_string(type + 1);
 }
 
+std::string TheValues(int count, std::string_view one, std::string_view many) {
+  return "the " + (count == 1 ? std::string(one) : std::to_string(count) + " " + std::string(many));
+}
+
 TextScanner::TextScanner(std::istream& in, std::string name)
     : in_(in), name_(std::move(name)), block_(kBlockSize) {}
 
@@ -71,14 +85,22 @@ bool TextScanner::Fail(std::ios::iostate state) {
 void TextScanner::Failed(std::string_view what, std::size_t at) {
   expected_ = what.empty() ? "a value" : what;
   found_ = "the end of the file";
+  problem_line_ = line_;
+  failed_back_ = 0;
   if (in_.bad()) {
     found_ = "a read error";
   } else if (at < end_) {
-    std::size_t end = at;
-    while (end < end_ && end - at < 24 && !IsSpace(block_[end])) ++end;
-    found_.assign(1, '"').append(block_.data() + at, end - at).push_back('"');
+    std::string word;
+    if (word_.open) {  // the value goes on from those before it, without a blank
+      expected_ = word_.what;
+      problem_line_ = word_.line;
+      failed_back_ = word_.values;
+      word = word_.text;
+    }
+    for (std::size_t end = at; end < end_ && word.size() < kShown && !IsSpace(block_[end]); ++end)
+      word += block_[end];
+    found_ = Quoted(word);
   }
-  problem_line_ = line_;
 }
 
 void TextScanner::Check(std::string_view name) const {
@@ -120,7 +142,10 @@ bool TextScanner::Refill() {
 
 bool TextScanner::SkipSpace() {
   for (;;) {
-    for (; next_ < end_ && IsSpace(block_[next_]); ++next_) line_ += block_[next_] == '\n';
+    for (; next_ < end_ && IsSpace(block_[next_]); ++next_) {
+      line_ += block_[next_] == '\n';
+      word_.open = false;
+    }
     if (next_ < end_) {
       token_line_ = line_;
       return true;
@@ -174,6 +199,7 @@ bool TextScanner::ReadInt(int& value, std::string_view what) {
     return Fail(std::ios::goodbit);
   }
   value = parsed;
+  Took(what);
   return true;
 }
 
@@ -193,7 +219,25 @@ bool TextScanner::ReadReal(double& value, std::string_view what) {
     }
   }
   value = parsed;
+  Took(what);
   return true;
+}
+
+void TextScanner::Took(std::string_view what) {
+  const bool followed = next_ < end_ && !IsSpace(block_[next_]);
+  if (!followed && !word_.open) return;  // a word of its own: the usual case
+  if (!word_.open) {
+    word_ = {true,
+             {},
+             what.empty() && reals_what_ ? (*reals_what_)(reals_index_) : std::string(what),
+             token_line_,
+             0};
+  }
+  const std::size_t room = kShown - std::min(kShown, word_.text.size());
+  word_.text.append(block_.data() + next_ - token_length_, std::min(token_length_, room));
+  ++word_.values;
+  word_.open = followed;
+  if (!followed && word_.values > 1 && !split_) split_ = word_;
 }
 
 bool TextScanner::ReadCount(int& value, std::string_view what) {
@@ -209,24 +253,29 @@ bool TextScanner::ReadCount(int& value, std::string_view what) {
 
 std::size_t TextScanner::ReadReals(double* values, std::size_t count,
                                    const std::function<std::string(std::size_t)>& what) {
+  // Only the value that fails, or the first of its word, is named.
+  reals_what_ = &what;
   for (std::size_t i = 0; i < count; ++i) {
+    reals_index_ = i;
     if (!ReadReal(values[i], "")) {
-      expected_ = what(i);  // only the value that fails is named
+      if (failed_back_ == 0) expected_ = what(i);
+      reals_what_ = nullptr;
       return i;
     }
   }
+  reals_what_ = nullptr;
   return count;
 }
 
-void TextScanner::SkipLine() { TakeLine(nullptr); }
-
 void TextScanner::ReadLine(std::string& text) {
   text.clear();
-  TakeLine(&text);
+  SkipLine(&text);
   if (!text.empty() && text.back() == '\r') text.pop_back();
 }
 
-void TextScanner::TakeLine(std::string* text) {
+void TextScanner::SkipLine(std::string* text) {
+  word_.open = false;
+  split_.reset();
   // With fail or bad set nothing is read; a stream that has only reached its
   // end still tries to read, and so fails.
   if (in_.fail()) return;
@@ -237,15 +286,13 @@ void TextScanner::TakeLine(std::string* text) {
   }
   for (;;) {
     const std::size_t start = next_;
-    for (; next_ < end_; ++next_) {
-      if (block_[next_] == '\n') {
-        if (text) text->append(block_.data() + start, next_ - start);
-        ++next_;
-        ++line_;
-        return;
-      }
+    while (next_ < end_ && block_[next_] != '\n') ++next_;
+    if (text != nullptr) text->append(block_.data() + start, next_ - start);
+    if (next_ < end_) {
+      ++next_;
+      ++line_;
+      return;
     }
-    if (text) text->append(block_.data() + start, next_ - start);
     if (!Refill()) {
       Failed("the end of the line", end_);
       Fail(in_.bad() ? std::ios::goodbit : std::ios::eofbit);
@@ -267,6 +314,7 @@ void TextScanner::Reject(std::string_view what, std::string_view found) {
 }
 
 bool TextScanner::MoreValues() {
+  word_.open = false;
   while (next_ < end_ || Refill()) {
     const char c = block_[next_];
     if (c == '\n') break;
@@ -275,4 +323,38 @@ bool TextScanner::MoreValues() {
   if (!SkipSpace()) return false;
   const char c = block_[next_];
   return IsDigit(c) || c == '+' || c == '-' || c == '.';
+}
+
+char TextScanner::Peek(std::size_t k) {
+  while (next_ + k >= end_) {
+    if (!Refill()) return '\n';
+  }
+  return block_[next_ + k];
+}
+
+std::string TextScanner::WordAt(std::size_t k, std::size_t room) {
+  std::string word;
+  for (char c{}; word.size() < room && !IsSpace(c = Peek(k + word.size()));) word += c;
+  return word;
+}
+
+void TextScanner::EndRecord(Report& report, std::string_view record) {
+  if (in_.fail()) return;
+  const auto refuse = [&](const Word& word, const std::string& rest) {
+    report.Refused(LocatedError(name_, word.line, word.what, Quoted(word.text + rest)));
+  };
+  if (word_.open && (ContinuesNumber(Peek(0)) || word_.values > 1)) {
+    return refuse(word_, WordAt(0, kShown - std::min(kShown, word_.text.size())));
+  }
+  if (split_) return refuse(*split_, "");
+  if (word_.open) return;  // a comment right after the last value
+  std::size_t k = 0;
+  for (char c{}; (c = Peek(k)) != '\n' && IsSpace(c);) ++k;
+  const std::string word = WordAt(k, kShown);
+  if (!word.empty() &&
+      (IsDigit(word[0]) || ScanReal(word.data(), word.data() + word.size()).number)) {
+    report.Refused(LocatedError(name_, token_line_,
+                                "the end of the line or a comment after " + std::string(record),
+                                "one more value, " + Quoted(word)));
+  }
 }

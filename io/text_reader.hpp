@@ -8,14 +8,20 @@
 #include <cstddef>
 #include <functional>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+class Report;
+
 // The name of a value given for each type, as messages show it: `what`
 // followed by the type counted from 1 ("the inner radius of type 2").
 std::string OfType(std::string_view what, int type);
+// The values of a record, as messages name them: "the inner radius" for one,
+// "the 2 inner radii" for two.
+std::string TheValues(int count, std::string_view one, std::string_view many);
 
 // Reads a whole file through a block of its own. Whatever it has taken into
 // its block is gone from the stream, so a reader uses one scanner from the
@@ -37,8 +43,9 @@ class TextScanner {
   // read. Only a scanner without a failure names its failure so.
   std::size_t ReadReals(double* values, std::size_t count,
                         const std::function<std::string(std::size_t)>& what);
-  // Discards the rest of the line, its line feed included.
-  void SkipLine();
+  // Discards the rest of the line, its line feed included; with `text`,
+  // appends the line's characters there (without the line feed).
+  void SkipLine(std::string* text = nullptr);
   // The rest of the line as text, without its line end; fails as SkipLine.
   void ReadLine(std::string& text);
   void SkipLines(int count);
@@ -49,6 +56,13 @@ class TextScanner {
   void Reject(std::string_view what, std::string_view found = {});
   // Whether, past the current line, the file holds another value.
   bool MoreValues();
+  // Looks at the rest of the line after a record's last value, reading
+  // nothing: where that value's word goes on in characters of a number
+  // ("6.5" read as a count, "4x") or another value follows before a comment
+  // (a number split by a blank), hands `report` the error (Refused), which
+  // the command line stops with and the dialogue reads on past. `record`
+  // names the values read ("the 4 atoms of pair 1").
+  void EndRecord(Report& report, std::string_view record);
 
   const std::istream& stream() const { return in_; }
   const std::string& name() const { return name_; }
@@ -63,8 +77,6 @@ class TextScanner {
   // characters the stream's extraction would take, all in the block.
   template <class Scan>
   auto TakeToken(Scan scan, std::string_view what);
-  // Takes the rest of the line, appending it to `text` where there is one.
-  void TakeLine(std::string* text);
   // Skips white space up to the next character, whose line becomes the
   // value's; false at the end.
   bool SkipSpace();
@@ -74,9 +86,18 @@ class TextScanner {
   // it; false when nothing more could be read.
   bool Refill();
   bool Fail(std::ios::iostate state);
+  // Notes a value just read into the word it stands in.
+  void Took(std::string_view what);
+  // The character `k` after the next, read on as far as needed; a line feed
+  // at the end of the input.
+  char Peek(std::size_t k);
   // Keeps the failure, the first since every read after it fails before it
-  // gets here: what was expected, and what stands at `at`.
+  // gets here: what was expected, and what stands at `at`. A failure in the
+  // word of the values before it is the failure of the word's first value.
   void Failed(std::string_view what, std::size_t at);
+  // The text from the character `k` after the next to a blank, up to
+  // `room` characters.
+  std::string WordAt(std::size_t k, std::size_t room);
 
   std::istream& in_;
   std::string name_;
@@ -87,6 +108,23 @@ class TextScanner {
   int line_ = 1;
   int token_line_ = 1;
   std::size_t token_length_ = 0;
+  // The word of the last value read while no blank follows it ("1." of
+  // "1.O"): its text so far, the name and line of its first value, and its
+  // values. The next value read continues it; a blank or a line skip ends it.
+  struct Word {
+    bool open = false;
+    std::string text, what;
+    int line = 0;
+    std::size_t values = 0;
+  } word_;
+  // The first word of the current record that held more than one value
+  // ("1.2.3" read as 1.2 and .3), once it ended.
+  std::optional<Word> split_;
+  // Of the first failure: how many values of its word were read before it.
+  std::size_t failed_back_ = 0;
+  // While ReadReals reads: the names of its values, and the value it reads.
+  const std::function<std::string(std::size_t)>* reals_what_ = nullptr;
+  std::size_t reals_index_ = 0;
   // The first failure: where, what was expected and what was found.
   int problem_line_ = 0;
   std::string expected_;

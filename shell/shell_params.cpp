@@ -17,12 +17,14 @@ namespace {
 // One value per type, then the rest of the line. Values are kept as they are
 // read, so a type count far beyond the file's values sizes nothing.
 // Returns whether all of them were read.
-bool ReadRadii(TextScanner& in, const char* what, std::vector<double>& radii) {
+bool ReadRadii(TextScanner& in, const char* what, const std::string& which,
+               std::vector<double>& radii, Report& report) {
   const int types = SimpleCfg::ntypes;
   for (double radius{}; static_cast<int>(radii.size()) < types &&
                         in.ReadReal(radius, OfType(what, static_cast<int>(radii.size())));) {
     radii.push_back(radius);
   }
+  in.EndRecord(report, TheValues(types, which + " radius", which + " radii"));
   in.SkipLine();
   return static_cast<int>(radii.size()) == types;
 }
@@ -47,16 +49,18 @@ bool ReadCentralCount(TextScanner& in, Report& report) {
                      " atoms of the configuration become central atoms"});
   }
   SimpleCfg::nmolecules = n;
+  in.EndRecord(report, "the number of central atoms");
   in.SkipLine();
   return true;
 }
 
 // The types, the central type and the neighbour counts.
-bool ReadCounts(TextScanner& in) {
+bool ReadCounts(TextScanner& in, Report& report) {
   int types{};
   if (!in.ReadInt(types, "the number of types")) return false;
   if (types < 1) return in.Reject("the number of types (1 or more)"), false;
   SimpleCfg::ntypes = types;
+  in.EndRecord(report, "the number of types");
   in.SkipLine();
   int central{};
   if (!in.ReadInt(central, "the type of the central atoms")) return false;
@@ -64,6 +68,7 @@ bool ReadCounts(TextScanner& in) {
     return in.Reject("the type of the central atoms (1 to " + std::to_string(types) + ")"), false;
   }
   SimpleCfg::centraltype = central - 1;
+  in.EndRecord(report, "the type of the central atoms");
   in.SkipLine();
   std::int64_t sum = 0;
   for (int t = 0, count{}; t < types; ++t) {
@@ -80,6 +85,7 @@ bool ReadCounts(TextScanner& in) {
                "fit 2147483647"),
            false;
   }
+  in.EndRecord(report, TheValues(types, "number of neighbours", "numbers of neighbours"));
   in.SkipLine();
   return true;
 }
@@ -88,10 +94,14 @@ bool ReadCounts(TextScanner& in) {
 // at infinite coordinates are refused, shells turned inside out warned of.
 // Returns false where the reading stopped.
 bool ReadShellParameters(TextScanner& in, Report& report) {
-  if (!ReadCentralCount(in, report) || !ReadCounts(in)) return false;
-  if (!ReadRadii(in, "the inner radius of type ", SimpleCfg::rinner)) return false;
+  if (!ReadCentralCount(in, report) || !ReadCounts(in, report)) return false;
+  if (!ReadRadii(in, "the inner radius of type ", "inner", SimpleCfg::rinner, report)) {
+    return false;
+  }
   const int inner_line = in.line();
-  if (!ReadRadii(in, "the outer radius of type ", SimpleCfg::router)) return false;
+  if (!ReadRadii(in, "the outer radius of type ", "outer", SimpleCfg::router, report)) {
+    return false;
+  }
   const double box = SimpleCfg::boxlength;
   for (int t = 0; t < SimpleCfg::ntypes; ++t) {
     const double inner = SimpleCfg::rinner[t];
@@ -108,9 +118,11 @@ bool ReadShellParameters(TextScanner& in, Report& report) {
   if (in.stream().fail()) return false;
   for (int t = 0; t < SimpleCfg::ntypes; ++t) {
     if (SimpleCfg::nneighbours[t] > 0 && SimpleCfg::rinner[t] > SimpleCfg::router[t]) {
-      report.Warn(
-          {in.name(), inner_line,
-           "the inner radius of type " + std::to_string(t + 1) + " lies beyond its outer radius"});
+      report.Refused(LocatedError::Text(
+          in.name(), inner_line,
+          "the inner radius of type " + std::to_string(t + 1) + ", " +
+              GeneralText(SimpleCfg::rinner[t]) + ", lies beyond its outer radius, " +
+              GeneralText(SimpleCfg::router[t]) + ": no distance lies in the window it gives"));
     }
   }
   return true;

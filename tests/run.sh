@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 need=()
-for tool in cmake:cmake make:make ninja:ninja-build g++:g++ faketime:faketime clang++:clang; do
+for tool in cmake:cmake make:make ninja:ninja-build g++:g++ faketime:faketime clang++:clang \
+  python3:python3 chromium:chromium; do
   command -v "${tool%:*}" >/dev/null || need+=("${tool#*:}")
 done
 [ -d /usr/include/gtest ] || need+=(libgtest-dev libgmock-dev)

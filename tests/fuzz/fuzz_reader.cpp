@@ -1,5 +1,6 @@
 // Fuzz target, also fed random texts by the tables: the program's reader gives the values and
-// stream flags of the stream's extraction (operator>>), wherever its blocks end. Input: the size of
+// stream flags of the stream's extraction (operator>>), wherever its blocks end, and its look at
+// the rest of a record's line changes neither. Input: the size of
 // the pieces the text is handed out in (0: all at once), the number n of operations (1 to 16), n
 // operation bytes, the text. The operations are applied in turn until both readers have failed.
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "fuzz_support.hpp"
+#include "io/error.hpp"
 #include "io/text_reader.hpp"
 
 namespace {
@@ -30,8 +32,9 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
-// Operation op % 5: an int, a real, a count (below 0 refused: fail set, end of
-// file cleared), a line skip (failing at the end), or `wanted` reals.
+// Operation op % 6: an int, a real, a count (below 0 refused: fail set, end of
+// file cleared), a line skip (failing at the end), `wanted` reals, or the end
+// of a record (nothing, for the stream).
 Outcome ByStream(std::istream& in, int op, std::size_t wanted) {
   Outcome result;
   int integer = 0;
@@ -41,7 +44,7 @@ Outcome ByStream(std::istream& in, int op, std::size_t wanted) {
   } else if (op == 1 || op == 4) {
     while (result.values.size() < (op == 1 ? 1 : wanted) && in >> real)
       result.values.push_back(std::bit_cast<std::uint64_t>(real));
-  } else if (in >> integer) {
+  } else if (op != 5 && in >> integer) {
     if (op == 2 && integer < 0) {
       in.clear((in.rdstate() & ~std::ios::eofbit) | std::ios::failbit);
     } else {
@@ -52,11 +55,21 @@ Outcome ByStream(std::istream& in, int op, std::size_t wanted) {
   return result;
 }
 
+// The dialogue's report: what it is handed changes nothing.
+struct SilentReport final : Report {
+  void Notice(std::string_view) override {}
+  void Warn(Warning) override {}
+  void Refused(const LocatedError&) override {}
+};
+
 Outcome ByScanner(TextScanner& scan, const std::istream& in, int op, std::size_t wanted) {
   Outcome result;
   int integer = 0;
   std::vector<double> reals(op == 1 ? 1 : wanted);
-  if (op == 3) {
+  if (op == 5) {
+    SilentReport report;
+    scan.EndRecord(report, "a record");
+  } else if (op == 3) {
     scan.SkipLine();
   } else if (op == 1 || op == 4) {
     reals.resize(op == 1
@@ -82,8 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TextScanner scan(in, "text");
   for (std::size_t step = 0; step < 4096 && !(expected.fail() && in.fail()); ++step) {
     const std::uint8_t op = data[2 + step % count];
-    const std::size_t wanted = 1 + op / 5 % 16;
-    FUZZ_REQUIRE(ByScanner(scan, in, op % 5, wanted) == ByStream(expected, op % 5, wanted));
+    const std::size_t wanted = 1 + op / 6 % 16;
+    FUZZ_REQUIRE(ByScanner(scan, in, op % 6, wanted) == ByStream(expected, op % 6, wanted));
   }
   return 0;
 }

@@ -85,7 +85,7 @@ void Expand(const std::string& pairs, Report& report) {
   for (int k = 0; k < FNC::nconstraints; ++k)  // the uses of each kind
     FUZZ_REQUIRE(FNC::typeuses[k] == std::ranges::count(FNC::pairtype, k + 1));
   if (FNC::natoms > kMostAtoms) return;
-  FNC::AssemblePatterns();
+  FNC::AssemblePatterns(report);
   FNC fnc(report);
   fnc.ExpandPatterns();
   std::ostringstream out;
