@@ -58,7 +58,9 @@ struct CheckResult {
 // Under the minimum image, a window beyond half the box cannot be judged.
 bool Judged(const KindDistances& kind, double box) { return kind.window_max <= box / 2; }
 
-int AtomCount(const TypedConfiguration& config) { return static_cast<int>(config.coords.size() / 3); }
+int AtomCount(const TypedConfiguration& config) {
+  return static_cast<int>(config.coords.size() / 3);
+}
 
 std::uint64_t Key(int neighbour, int kind) {
   return std::uint64_t{static_cast<std::uint32_t>(neighbour)} << 32 |
@@ -206,7 +208,7 @@ void PrintTable(const CheckRequest& request, const TypedConfiguration& config,
     if (count > 0) std::cout << what << ": " << count << '\n';
   }
   std::cout << (Failures(found, rows, config) == 0 ? "every constraint holds\n"
-                                                  : "the check fails\n");
+                                                   : "the check fails\n");
 }
 
 // A number as JSON has it: the shortest text that reads back the same, and
@@ -280,18 +282,19 @@ int RunCheck(const CheckRequest& request, Report& report) {
   const CheckResult result = Judge(config, fnc, !request.plot.empty());
   (request.json ? PrintJson : PrintTable)(request, config, fnc, result);
   const int failures = Failures(result, static_cast<int>(fnc.atom.size()), config);
+  RunOutputs outputs({request.cfg, request.fnc});
+  std::ofstream out;
   if (!request.xyz.empty()) {
-    std::ofstream out;
-    OpenOutput(out, request.xyz, report);
+    outputs.Open(out, request.xyz, report);
     WriteExtendedXyz(out, ToStructure(config), TypesOf(config).of_atom);
     CheckWriteOutcome("", out, request.xyz);
-    PlaceOutput(out, "", request.xyz);
+    outputs.Close(out, "");
   }
   if (!request.plot.empty()) {
-    std::ofstream out;
-    OpenOutput(out, request.plot, report);
+    outputs.Open(out, request.plot, report);
     WritePlot(out, result.kinds, PlotContextOf(config), request.plot);
-    PlaceOutput(out, "", request.plot);
+    outputs.Close(out, "");
   }
+  outputs.Place();
   return failures == 0 ? 0 : 1;
 }

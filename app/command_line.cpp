@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -18,6 +17,7 @@
 #include "app/convert.hpp"
 #include "app/driver.hpp"
 #include "io/error.hpp"
+#include "io/file_stream.hpp"
 
 namespace {
 
@@ -199,22 +199,13 @@ void Summary(const RunFiles& files, bool configuration) {
   std::cout << '\n';
 }
 
-// An output that is the same file as an input or an earlier output (a link
-// to it, or the same name) would destroy it: refused before anything is read.
+// An output that is the same file as an input or another output (through
+// any link, existing yet or not) would destroy it: refused before anything is
+// read.
 void RefuseSameFiles(const std::vector<std::string>& inputs,
-                     const std::vector<std::string>& outputs) {
-  std::vector<std::pair<std::string, const char*>> earlier;  // each file, and what it is
-  for (const std::string& input : inputs) earlier.emplace_back(input, "input ");
-  for (const std::string& output : outputs) {
-    for (const auto& [other, what] : earlier) {
-      std::error_code error;
-      if (std::filesystem::equivalent(output, other, error)) {
-        throw LocatedError::Text(
-            output, 0,
-            std::string("the same file as the ") + what + other + "; nothing is written");
-      }
-    }
-    earlier.emplace_back(output, "output ");
+                     const std::vector<std::string>& outputs, Report& report) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    RefuseSameFile(outputs[i], inputs, {outputs.begin(), outputs.begin() + i}, report);
   }
 }
 
@@ -246,14 +237,14 @@ int Run(const Command& command, const Arguments& arguments) {
   CommandLineReport report(option("--strict").has_value());
   try {
     if (command.name == std::string("check")) {
-      const CheckRequest request{arguments.operands[0], arguments.operands[1],
-                                 option("--xyz").value_or(""), option("--plot").value_or(""),
+      const CheckRequest request{arguments.operands[0],         arguments.operands[1],
+                                 option("--xyz").value_or(""),  option("--plot").value_or(""),
                                  option("--summary") == "json", Names(option("--names"))};
       std::vector<std::string> outputs;
       for (const std::string& output : {request.xyz, request.plot}) {
         if (!output.empty()) outputs.push_back(output);
       }
-      RefuseSameFiles({request.cfg, request.fnc}, outputs);
+      RefuseSameFiles({request.cfg, request.fnc}, outputs, report);
       const int status = RunCheck(request, report);
       report.PrintWarnings();
       return status;
@@ -263,7 +254,7 @@ int Run(const Command& command, const Arguments& arguments) {
                                    option("--types") == "name" ? TypeBy::kName : TypeBy::kElement,
                                    Names(option("--names")),
                                    option("--box") ? Distance(*option("--box")) : std::nullopt};
-      RefuseSameFiles({request.in}, {request.out});
+      RefuseSameFiles({request.in}, {request.out}, report);
       RunConvert(request, report);
       report.PrintWarnings();
       return 0;
@@ -271,7 +262,7 @@ int Run(const Command& command, const Arguments& arguments) {
     const RunFiles files(arguments.operands[0]);
     RunObjects run;
     if (command.name == std::string("grow")) {
-      RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc});
+      RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc}, report);
       ShellPlacement how;
       if (const auto text = option("--seed")) how.seed = *Seed(*text);
       if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
@@ -279,7 +270,7 @@ int Run(const Command& command, const Arguments& arguments) {
       GrowShells(files, run, report, how, BoxCheck::kCubic);
       Summary(files, true);
     } else {
-      RefuseSameFiles({files.dat}, {files.fnc});
+      RefuseSameFiles({files.dat}, {files.fnc}, report);
       ExpandPairs(files, run, report);
       Summary(files, false);
     }

@@ -37,8 +37,9 @@ Structure ReadStructure(Format format, const std::string& file, Report& report) 
 
 void WriteStructure(Format format, const Structure& structure, const AtomTypes& types,
                     const std::string& file, Report& report) {
+  RunOutputs outputs({});  // the command line has refused an output that is the input
   std::ofstream out;
-  OpenOutput(out, file, report);
+  outputs.Open(out, file, report);
   if (format == Format::kGro) {
     WriteGro(out, structure, file);
   } else if (format == Format::kPdb) {
@@ -47,7 +48,8 @@ void WriteStructure(Format format, const Structure& structure, const AtomTypes& 
     WriteExtendedXyz(out, structure, types.of_atom);
   }
   CheckWriteOutcome("", out, file);
-  PlaceOutput(out, "", file);
+  outputs.Close(out, "");
+  outputs.Place();
 }
 
 // The types renamed, and each atom after its type, its element told from the name.

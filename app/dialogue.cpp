@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/driver.hpp"
+#include "io/file_stream.hpp"
 
 namespace {
 
@@ -70,7 +71,7 @@ void Say(std::string_view line) { std::cout << line << std::endl; }
   std::cerr << "Quit (y)?->" << std::endl;
   char answer{};
   std::cin >> answer;
-  std::exit(1);
+  std::exit(FinishStandardOutput(1));
 }
 
 // The fixed lines of an error: the warning block, then the operation's own.

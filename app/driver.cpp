@@ -25,13 +25,17 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
   run.output->ArrangeNeighbours(*run.constraints, *run.input, how);
   // One stream for both files: the precision SimpleCfg::save leaves on it is
   // the one FNC::rawsave writes the windows of the constraints with.
+  // The two files describe the same atoms: placed together, once both are
+  // complete.
+  RunOutputs outputs({files.incfg, files.dat});
   std::ofstream out;
-  OpenOutput(out, files.cfg, report);
+  outputs.Open(out, files.cfg, report);
   run.output->save(out, std::string(kGrownTitle), files.cfg);
-  PlaceOutput(out, "SimpleCfg::save", files.cfg);
-  OpenOutput(out, files.fnc, report);
+  outputs.Close(out, "SimpleCfg::save");
+  outputs.Open(out, files.fnc, report);
   run.constraints->rawsave(out, files.fnc);
-  PlaceOutput(out, "FNC::rawsave", files.fnc);
+  outputs.Close(out, "FNC::rawsave");
+  outputs.Place();
 }
 
 void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report) {
@@ -43,8 +47,10 @@ void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report) {
   run.output = std::make_unique<SimpleCfg>(report);
   run.constraints = std::make_unique<FNC>(report);
   run.constraints->ExpandPatterns();
+  RunOutputs outputs({files.dat});
   std::ofstream out;
-  OpenOutput(out, files.fnc, report);
+  outputs.Open(out, files.fnc, report);
   run.constraints->rawsave(out, files.fnc);
-  PlaceOutput(out, "FNC::rawsave", files.fnc);
+  outputs.Close(out, "FNC::rawsave");
+  outputs.Place();
 }

@@ -112,8 +112,10 @@ void WriteConfiguration(const TypedConfiguration& config, const std::string& fil
   }
   SimpleCfg written(report);
   std::copy(config.coords.begin(), config.coords.end(), written.coords.get());
+  RunOutputs outputs({});  // the command line has refused an output that is the input
   std::ofstream out;
-  OpenOutput(out, file, report);
+  outputs.Open(out, file, report);
   written.save(out, TitleWithNames(config.title, config.names), file);
-  PlaceOutput(out, "SimpleCfg::save", file);
+  outputs.Close(out, "SimpleCfg::save");
+  outputs.Place();
 }

@@ -2,15 +2,7 @@
 // flags, or with the fail flag alone when the file cannot be opened; its
 // format settings carry over from file to file. A file that cannot be opened,
 // or a folder, goes to the run's report (Report::Refused).
-//
-// Outputs are replaced whole. A regular (or new) output is written to a
-// temporary file beside it and renamed over its name once complete, flushed
-// and closed, so that a run that stops part-way (a failed write, a signal, a
-// file-size limit) leaves the earlier file as it was, and two runs on one
-// name never mix their files. A symbolic link keeps pointing where it did and
-// its target is replaced, with the permission bits it had. A file that cannot
-// be opened for writing is refused as before; devices, FIFOs and folders
-// where no temporary file can be made are written directly.
+// Outputs are replaced whole, and a run's outputs together (RunOutputs).
 #pragma once
 
 #include <cerrno>
@@ -18,8 +10,16 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/error.hpp"
+
+// Standard output through a buffer that keeps the system's reason for the
+// first write that failed (installed on std::cout).
+void WatchStandardOutput();
+// Flushes standard output. If a write to it failed, says so on standard error
+// ("fncprep: standard output: REASON") and returns 1; otherwise `status`.
+int FinishStandardOutput(int status);
 
 // Refuses the file `name` to `report` if it did not open (`opened`, for the
 // system's reason `error`) or is a folder.
@@ -45,13 +45,50 @@ void OpenTwiceReadable(std::ifstream& stream, const std::string& name, Report& r
 // the writer's failed write (the writer named by its name line).
 void CheckWriteOutcome(std::string_view writer, std::ostream& stream, const std::string& file);
 
-// Opens the output `name` on `stream` as OpenOn does (the same flags, the
-// same refusal when it cannot be written). The first call also has an
-// interrupt or termination signal, or the end of the process, remove a
-// temporary file not yet in place.
-void OpenOutput(std::ofstream& stream, const std::string& name, Report& report);
+// The outputs of one run, replaced together. Each output that is a regular
+// file, or new, is written to a temporary file beside it, and Place renames
+// them all over their names one right after the other, with interrupts,
+// termination, hang-up and broken-pipe signals held back, under an advisory
+// lock on their folders that another run waits for. Until then an error, one
+// of those signals or the end of the run removes the temporary files, so
+// every earlier output stays as it was, and two runs never leave a mixed set.
+// A device, a FIFO, and a name that leads to a descriptor of the process
+// (/dev/stdout, /dev/fd/N, however reached) are written where they stand.
+class RunOutputs {
+ public:
+  // `inputs`: the files the run reads, which no output may be.
+  explicit RunOutputs(std::vector<std::string> inputs);
+  ~RunOutputs();
+  RunOutputs(const RunOutputs&) = delete;
+  RunOutputs& operator=(const RunOutputs&) = delete;
 
-// After the writer `writer` has written `name` and checked its stream:
-// closes the stream and renames the temporary file over the name. A failure
-// there is the writer's failed write, and the temporary file is removed.
-void PlaceOutput(std::ofstream& stream, std::string_view writer, const std::string& name);
+  // Opens the output `name` on `stream` as OpenOn does: on failure the stream
+  // has the fail flag alone and `report` the refusal. Refused: the same file
+  // as an input or an earlier output, an existing file that may not be
+  // written, and an existing regular file beside which no temporary file can
+  // be made (it is never written in place).
+  void Open(std::ofstream& stream, const std::string& name, Report& report);
+  // After the writer whose name line is `writer` has written the output
+  // opened last and checked its stream: closes it. A failure is the
+  // writer's failed write.
+  void Close(std::ofstream& stream, std::string_view writer);
+  // Puts every output written to a temporary file in place. A failure is
+  // the failed write of that output's writer.
+  void Place();
+
+ private:
+  struct Output {
+    std::string name;
+    std::string target;     // the file the name leads to, which is replaced
+    std::string temporary;  // empty for an output written where it stands
+    std::string writer;
+  };
+  std::vector<std::string> inputs_;
+  std::vector<Output> outputs_;
+};
+
+// Refuses to `report` the output `name` if it is the same file as one of
+// `inputs` or of `outputs` (the run's other outputs), through any links,
+// whether that file exists yet or not. Returns whether it did.
+bool RefuseSameFile(const std::string& name, const std::vector<std::string>& inputs,
+                    const std::vector<std::string>& outputs, Report& report);
