@@ -34,7 +34,10 @@ constexpr int kViolationsShown = 10;
 double Distance(const double* a, const double* b, double box) {
   double sum = 0;
   for (int k = 0; k < 3; ++k) {
-    const double delta = a[k] - b[k];
+    double delta = a[k] - b[k];
+    // Coordinates near the largest number: their images near 0 instead.
+    if (!std::isfinite(delta))
+      delta = (a[k] - std::nearbyint(a[k])) - (b[k] - std::nearbyint(b[k]));
     const double image = delta - std::nearbyint(delta);
     sum += image * image;
   }
@@ -147,7 +150,7 @@ void PrintKind(int k, const KindDistances& s) {
   std::string window = GeneralText(s.window_min) + " .. " + GeneralText(s.window_max);
   window.resize(std::max<std::size_t>(window.size(), 22), ' ');
   std::cout << std::setw(4) << k + 1 << "  " << window << ' ' << std::setw(9) << s.pairs;
-  for (const double value : {s.smallest, s.sum / static_cast<double>(s.pairs), s.largest}) {
+  for (const double value : {s.smallest, static_cast<double>(s.sum / s.pairs), s.largest}) {
     std::cout << ' ' << std::setw(12) << GeneralText(s.pairs ? value : 0.0);
   }
   std::cout << ' ' << std::setw(8) << s.outside << '\n';

@@ -17,7 +17,7 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
   run.input->load(in, files.incfg);
   if (box == BoxCheck::kCubic) CubicBoxOf(files.incfg, report);
   OpenOn(in, files.dat, std::ios::in, report);
-  SimpleCfg::GetFNCParameters(in, files.dat, report);
+  SimpleCfg::GetFNCParameters(in, files.dat, *run.input, report);
   run.output = std::make_unique<SimpleCfg>(report);
   run.constraints = std::make_unique<FNC>(report);
   how.centres = files.incfg;

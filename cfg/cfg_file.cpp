@@ -116,12 +116,14 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
         scan.SkipLines(4);
         if (count != ni[t]) return scan.Reject(std::to_string(ni[t]) + " atoms, as read before");
       }
+      // Coordinates are in box units: in the length unit they must be finite.
       const std::size_t values = static_cast<std::size_t>(atomcount_) * 3;
-      if (scan.ReadReals(coords.get(), values,
-                         [](std::size_t i) {
-                           return std::string(1, "xyz"[i % 3]) + " of atom " +
-                                  std::to_string(i / 3 + 1);
-                         }) == values &&
+      if (scan.ReadReals(
+              coords.get(), values,
+              [](std::size_t i) {
+                return std::string(1, "xyz"[i % 3]) + " of atom " + std::to_string(i / 3 + 1);
+              },
+              boxlength) == values &&
           atomcount_ > 0) {
         scan.EndRecord(report_, "the coordinates of atom " + std::to_string(atomcount_));
       }

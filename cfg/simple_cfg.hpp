@@ -68,8 +68,10 @@ class SimpleCfg {
   void save(std::ostream& out, const std::string& title, const std::string& name) const;
 
   // Shell parameter file: stores the shell parameters and redefines the
-  // layout and the constraint counts for the grown configuration.
-  static int GetFNCParameters(std::istream& in, const std::string& name, Report& report);
+  // layout and the constraint counts for the grown configuration around the
+  // central atoms of `centres`.
+  static int GetFNCParameters(std::istream& in, const std::string& name, const SimpleCfg& centres,
+                              Report& report);
 
   // Surrounds every central atom of `input` with neighbours in shells and
   // fills `fnc`.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -91,8 +92,11 @@ class Lines {
       p = std::min(line.find_first_not_of(' ', p), end);
       Number value{};
       const auto [stop, error] = std::from_chars(line.data() + p, line.data() + end, value);
-      // An empty field is an error of from_chars too.
-      if (error != std::errc() || stop != line.data() + end) Wrong(what, row, line);
+      // An empty field is an error of from_chars too; "inf" and "nan" are no
+      // numbers here, as in every other file the program reads.
+      if (error != std::errc() || stop != line.data() + end || !std::isfinite(double(value))) {
+        Wrong(what, row, line);
+      }
       out.push_back(value);
       p = end;
     }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "io/error.hpp"
+#include "io/number_format.hpp"
 
 namespace {
 
@@ -252,7 +253,8 @@ bool TextScanner::ReadCount(int& value, std::string_view what) {
 }
 
 std::size_t TextScanner::ReadReals(double* values, std::size_t count,
-                                   const std::function<std::string(std::size_t)>& what) {
+                                   const std::function<std::string(std::size_t)>& what,
+                                   double scale) {
   // Only the value that fails, or the first of its word, is named.
   reals_what_ = &what;
   for (std::size_t i = 0; i < count; ++i) {
@@ -260,6 +262,11 @@ std::size_t TextScanner::ReadReals(double* values, std::size_t count,
     if (!ReadReal(values[i], "")) {
       if (failed_back_ == 0) expected_ = what(i);
       reals_what_ = nullptr;
+      return i;
+    }
+    if (!std::isfinite(values[i] * scale)) {
+      reals_what_ = nullptr;
+      Reject(what(i) + " finite in the length unit (times " + GeneralText(scale) + ")");
       return i;
     }
   }

@@ -40,9 +40,10 @@ class TextScanner {
   bool ReadCount(int& value, std::string_view what);
   // Reads `count` reals as that many calls of ReadReal would, stopping at the
   // first that fails, which `what(i)` names (value i); returns how many were
-  // read. Only a scanner without a failure names its failure so.
+  // read. Only a scanner without a failure names its failure so. A value
+  // whose product with `scale` is not finite is refused.
   std::size_t ReadReals(double* values, std::size_t count,
-                        const std::function<std::string(std::size_t)>& what);
+                        const std::function<std::string(std::size_t)>& what, double scale);
   // Discards the rest of the line, its line feed included; with `text`,
   // appends the line's characters there (without the line feed).
   void SkipLine(std::string* text = nullptr);

@@ -1,6 +1,7 @@
 // The mode-1 shell parameter file: how many central atoms, their type, and for
 // every type the neighbours per central atom and the shell radii. Everything
 // that knows this file's layout is here.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -90,10 +91,20 @@ bool ReadCounts(TextScanner& in, Report& report) {
   return true;
 }
 
+// The largest magnitude of a coordinate of the central atoms (box units).
+double Farthest(const SimpleCfg& centres) {
+  const int n = std::min(SimpleCfg::nmolecules, centres.size());
+  const double* const end = centres.coords.get() + 3 * static_cast<std::size_t>(std::max(n, 0));
+  double farthest = 0;
+  for (const double* x = centres.coords.get(); x < end; ++x)
+    farthest = std::max(farthest, std::fabs(*x));
+  return farthest;
+}
+
 // Reads and judges the shell parameters: radii that would place neighbours
-// at infinite coordinates are refused, shells turned inside out warned of.
-// Returns false where the reading stopped.
-bool ReadShellParameters(TextScanner& in, Report& report) {
+// of `centres` at infinite coordinates are refused, shells turned inside out
+// warned of. Returns false where the reading stopped.
+bool ReadShellParameters(TextScanner& in, const SimpleCfg& centres, Report& report) {
   if (!ReadCentralCount(in, report) || !ReadCounts(in, report)) return false;
   if (!ReadRadii(in, "the inner radius of type ", "inner", SimpleCfg::rinner, report)) {
     return false;
@@ -112,6 +123,21 @@ bool ReadShellParameters(TextScanner& in, Report& report) {
       return in.Reject("shell radii of type " + std::to_string(t + 1) +
                            " whose difference and quotients by the box length are finite",
                        GeneralText(inner) + " and " + GeneralText(outer)),
+             false;
+    }
+  }
+  // A neighbour lies no farther out than its centre and the larger radius;
+  // in the length unit that must stay finite.
+  const double farthest = Farthest(centres);
+  for (int t = 0; t < SimpleCfg::ntypes; ++t) {
+    const double reach = std::max(std::fabs(SimpleCfg::rinner[t]), std::fabs(SimpleCfg::router[t]));
+    if (SimpleCfg::nneighbours[t] > 0 && !std::isfinite((farthest + reach / box) * box)) {
+      return in.Reject(
+                 "shell radii of type " + std::to_string(t + 1) +
+                     " that place every neighbour at finite coordinates, with a central "
+                     "atom at a coordinate of " +
+                     GeneralText(farthest * box),
+                 GeneralText(SimpleCfg::rinner[t]) + " and " + GeneralText(SimpleCfg::router[t])),
              false;
     }
   }
@@ -161,10 +187,11 @@ void SetGrownLayout(const std::string& name) {
 
 }  // namespace
 
-int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name, Report& report) {
+int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name, const SimpleCfg& centres,
+                                Report& report) {
   WithMemoryGuard("SimpleCfg::GetFNCParameters", [&] {
     TextScanner scan(in, name);
-    const bool read = ReadShellParameters(scan, report);
+    const bool read = ReadShellParameters(scan, centres, report);
     scan.Check("SimpleCfg::GetFNCParameters");
     if (read) SetGrownLayout(name);
   });

@@ -72,9 +72,9 @@ Outcome ByScanner(TextScanner& scan, const std::istream& in, int op, std::size_t
   } else if (op == 3) {
     scan.SkipLine();
   } else if (op == 1 || op == 4) {
-    reals.resize(op == 1
-                     ? scan.ReadReal(reals[0], "a real")
-                     : scan.ReadReals(reals.data(), wanted, [](std::size_t) { return "a real"; }));
+    reals.resize(op == 1 ? scan.ReadReal(reals[0], "a real")
+                         : scan.ReadReals(
+                               reals.data(), wanted, [](std::size_t) { return "a real"; }, 1));
     for (const double value : reals) result.values.push_back(std::bit_cast<std::uint64_t>(value));
   } else if (op == 0 ? scan.ReadInt(integer, "an int") : scan.ReadCount(integer, "a count")) {
     result.values.push_back(static_cast<std::uint64_t>(integer));

@@ -63,7 +63,7 @@ void Grow(const std::string& incfg, const std::string& parameters, Report& repor
   if (SimpleCfg::natoms > kMostAtoms) return;
   SimpleCfg centres(report);
   centres.load(whole, "s.incfg");
-  SimpleCfg::GetFNCParameters(shells, "s.dat", report);
+  SimpleCfg::GetFNCParameters(shells, "s.dat", centres, report);
   if (FNC::natoms > kMostAtoms || FNC::nentries > kMostAtoms) return;
   SimpleCfg grown(report);
   FNC fnc(report);
