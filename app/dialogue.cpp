@@ -2,12 +2,14 @@
 // an error's fixed lines and takes the fatal stop while the run's objects are
 // still alive, so that none of their destructors' lines appears.
 #include <cstdlib>
+#include <iomanip>
 #include <iostream>
 #include <string>
 #include <string_view>
 
 #include "app/driver.hpp"
 #include "io/file_stream.hpp"
+#include "io/text_reader.hpp"
 
 namespace {
 
@@ -108,10 +110,17 @@ char AskMode() {
   FatalStop();
 }
 
+// A stem that never ends is refused at the longest text any file name
+// could be made of.
 std::string AskStem() {
   std::cout << "The name of the files without extension:";
   std::string stem;
-  std::cin >> stem;
+  std::cin >> std::setw(kLongestText + 1) >> stem;
+  if (stem.size() > kLongestText) {
+    Say("The file stem is longer than " + std::to_string(kLongestText) +
+        " characters, cannot run this way, exiting...!");
+    FatalStop();
+  }
   return stem;
 }
 

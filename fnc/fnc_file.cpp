@@ -11,6 +11,7 @@
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
+#include "io/text_reader.hpp"
 #include "io/text_writer.hpp"
 
 void FNC::rawsave(std::ostream& out, const std::string& name) const {
@@ -55,19 +56,23 @@ void FNC::rawsave(std::ostream& out, const std::string& name) const {
 
 namespace {
 
-// The lines of a whole file, numbered for messages.
+// The lines of a file, numbered for messages, read as far as they are asked
+// for: a file that never ends, or a line that never does, stops at the first
+// line that is not what the layout puts there, or at the longest line taken.
 class Lines {
  public:
-  Lines(std::istream& in, std::string name) : name_(std::move(name)) {
-    char block[BUFSIZ];
-    for (std::streamsize got; (got = in.rdbuf()->sgetn(block, sizeof block)) > 0;) {
-      text_.append(block, static_cast<std::size_t>(got));
-    }
-  }
+  Lines(std::istream& in, std::string name) : in_(in), name_(std::move(name)) {}
 
   std::string_view Next(const char* what, int row = 0) {
+    std::size_t end = text_.find('\n', next_);
+    for (std::size_t searched = next_; end == std::string::npos && More(searched);) {
+      if (text_.size() - next_ > kLongestText) {
+        Fail(what, row, "a line of more than " + std::to_string(kLongestText) + " characters");
+      }
+      end = text_.find('\n', searched);
+    }
     if (next_ >= text_.size()) Fail(what, row, "the end of the file");
-    const std::size_t end = std::min(text_.find('\n', next_), text_.size());
+    end = std::min(end, text_.size());
     last_ = std::string_view(text_.data() + next_, end - next_);
     next_ = end + 1;
     ++number_;
@@ -124,8 +129,22 @@ class Lines {
     Fail(what, row, "\"" + std::string(line.substr(0, 60)) + "\"");
   }
 
+  // Appends the next block of the file to the unread text, noting in
+  // `searched` where a search for the line's end goes on; false at the end.
+  bool More(std::size_t& searched) {
+    text_.erase(0, next_);
+    searched = text_.size();
+    next_ = 0;
+    char block[1 << 16];
+    const std::streamsize got = in_.rdbuf()->sgetn(block, sizeof block);
+    if (got <= 0) return false;
+    text_.append(block, static_cast<std::size_t>(got));
+    return true;
+  }
+
+  std::istream& in_;
   std::string name_;
-  std::string text_;
+  std::string text_;  // the file from the line read last on
   std::size_t next_ = 0;
   std::string_view last_;  // the line read last
   int number_ = 0;

@@ -171,9 +171,15 @@ auto TextScanner::TakeToken(Scan scan, std::string_view what) {
     if (extent.end == last) {
       // A value that reaches the end of the block may go on in the next;
       // the refill moves it, so it is scanned again.
-      if (!drained_) {
+      if (!drained_ && end_ - next_ < kLongestText) {
         Refill();
         continue;
+      }
+      if (!drained_) {
+        Failed(what, next_);
+        found_ = "a value of more than " + std::to_string(kLongestText) + " characters";
+        in_.setstate(std::ios::failbit);
+        return std::pair{first, Extent{first, false}};
       }
       in_.setstate(in_.bad() ? std::ios::failbit : std::ios::eofbit);
     }

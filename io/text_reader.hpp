@@ -16,6 +16,11 @@
 
 class Report;
 
+// The longest value, line or file stem taken: longer ones, which no file of
+// the program's holds (a file that never ends, say), are refused rather than
+// held until memory runs out.
+constexpr std::size_t kLongestText = std::size_t{1} << 26;
+
 // The name of a value given for each type, as messages show it: `what`
 // followed by the type counted from 1 ("the inner radius of type 2").
 std::string OfType(std::string_view what, int type);
