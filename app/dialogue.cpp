@@ -9,7 +9,6 @@
 
 #include "app/driver.hpp"
 #include "io/file_stream.hpp"
-#include "io/text_reader.hpp"
 
 namespace {
 
@@ -110,14 +109,15 @@ char AskMode() {
   FatalStop();
 }
 
-// A stem that never ends is refused at the longest text any file name
-// could be made of.
+// A stem that never ends is refused once it is far longer than any name a
+// file system takes.
 std::string AskStem() {
+  constexpr std::size_t kLongestStem = std::size_t{1} << 20;
   std::cout << "The name of the files without extension:";
   std::string stem;
-  std::cin >> std::setw(kLongestText + 1) >> stem;
-  if (stem.size() > kLongestText) {
-    Say("The file stem is longer than " + std::to_string(kLongestText) +
+  std::cin >> std::setw(kLongestStem + 1) >> stem;
+  if (stem.size() > kLongestStem) {
+    Say("The file stem is longer than " + std::to_string(kLongestStem) +
         " characters, cannot run this way, exiting...!");
     FatalStop();
   }

@@ -16,10 +16,10 @@
 
 class Report;
 
-// The longest value, line or file stem taken: longer ones, which no file of
-// the program's holds (a file that never ends, say), are refused rather than
+// The longest value or line taken: longer ones, which no file of the
+// program's holds (a file that never ends, say), are refused rather than
 // held until memory runs out.
-constexpr std::size_t kLongestText = std::size_t{1} << 26;
+constexpr std::size_t kLongestText = std::size_t{1} << 27;
 
 // The name of a value given for each type, as messages show it: `what`
 // followed by the type counted from 1 ("the inner radius of type 2").
