@@ -3,9 +3,11 @@
 #include "app/command_line.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -147,6 +149,19 @@ std::optional<double> Distance(const std::string& text) {
     return std::nullopt;
   }
   return value;
+}
+
+// Why the value `text` of the option `name` is no positive finite number.
+std::string DistanceProblem(const std::string& name, const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (errno == ERANGE && text[0] != '-' && *end == '\0') {
+    return name + " '" + text + "' is " +
+           (value == 0 ? "too small a number: it underflows to 0"
+                       : "too large a number: it overflows to infinity");
+  }
+  return name + " takes a positive number, not '" + text + "'";
 }
 
 std::optional<std::uint32_t> Seed(const std::string& text) {
@@ -292,8 +307,11 @@ std::optional<std::string> ValueProblem(const Command& command, const Arguments&
   if (given("--seed") && !Seed(value("--seed")))
     return "--seed takes a whole number from 1 to 2147483647, not '" + value("--seed") + "'";
   for (const char* name : {"--min-distance", "--box"}) {
-    if (given(name) && !Distance(value(name)))
-      return std::string(name) + " takes a positive number, not '" + value(name) + "'";
+    if (given(name) && !Distance(value(name))) return DistanceProblem(name, value(name));
+  }
+  for (const char* name : {"--xyz", "--plot"}) {
+    if (given(name) && value(name).empty())
+      return std::string(name) + " needs a file name, not an empty one";
   }
   if (given("--summary") && value("--summary") != "table" && value("--summary") != "json")
     return "--summary takes table or json, not '" + value("--summary") + "'";
@@ -340,7 +358,9 @@ int RunCommandLine(int argc, char** argv) {
       PrintHelp(*command);
       return 0;
     }
-    if (words[i].rfind("--", 0) != 0) {
+    // A word that starts with '-' is an option, known or not ("-" alone is
+    // a name).
+    if (words[i].size() < 2 || words[i][0] != '-') {
       arguments.operands.push_back(words[i]);
       continue;
     }

@@ -106,7 +106,7 @@ std::vector<std::string> NamesForTypes(const std::vector<std::string>& names, st
 
 void RunConvert(const ConvertRequest& request, Report& report) {
   const Format in = *FormatOf(request.in), out = *FormatOf(request.out);
-  WithMemoryGuard("convert", [&] {
+  WithMemoryGuard("convert", request.in, [&] {
     Structure structure;
     AtomTypes types;
     TypedConfiguration config;

@@ -26,7 +26,8 @@ bool SimpleCfg::GetParams_cfg(std::istream& in, const std::string& name, Report&
     report.Notice("SimpleCfg::GetParams_cfg - text file not open or non-existing.");
     return false;
   }
-  WithMemoryGuard("SimpleCfg::GetParams_cfg", [&] {
+  layoutfile = name;
+  WithMemoryGuard("SimpleCfg::GetParams_cfg", name, [&] {
     TextScanner scan(in, name);
     [&] {
       scan.SkipLines(7);
@@ -95,7 +96,7 @@ void SimpleCfg::load(std::istream& in, const std::string& name) {
   }
   // Every count must be the one this object was built with, so nothing is
   // read past its coordinates or the per-type counts.
-  WithMemoryGuard("SimpleCfg::load", [&] {
+  WithMemoryGuard("SimpleCfg::load", name, [&] {
     TextScanner scan(in, name);
     [&] {
       scan.SkipLines(7);
@@ -137,7 +138,7 @@ void SimpleCfg::save(std::ostream& out, const std::string& title, const std::str
     throw LocatedError::Text(name, 0, "not open")
         .Lines({"There is no open file to save the SimpleCfg object "}, true);
   }
-  WithMemoryGuard("SimpleCfg::save", [&] {
+  WithMemoryGuard("SimpleCfg::save", name, [&] {
     TextWriter w(out);
     constexpr std::string_view kIndent = "            ";
     w << " (Version 3 format configuration file) !file created by SimpleCfg::save !\n";

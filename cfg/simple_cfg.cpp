@@ -9,6 +9,7 @@
 // it.
 int SimpleCfg::natoms, SimpleCfg::ntypes, SimpleCfg::nmolecules, SimpleCfg::centraltype;
 double SimpleCfg::boxlength;
+std::string SimpleCfg::layoutfile;
 std::vector<int> SimpleCfg::ni;
 std::vector<int> SimpleCfg::typestart;
 std::vector<int> SimpleCfg::nneighbours;
@@ -19,6 +20,7 @@ void SimpleCfg::ResetLayout() {
   ResetMemoryClaims();
   natoms = ntypes = nmolecules = centraltype = 0;
   boxlength = 0;
+  layoutfile.clear();
   ni.clear();
   typestart.clear();
   nneighbours.clear();
@@ -36,7 +38,8 @@ SimpleCfg::SimpleCfg(Report& report) : report_(report) {
     typeptr.resize(static_cast<std::size_t>(types));
   } catch (const std::bad_alloc&) {
     throw LocatedError::Text(
-        "", 0, "not enough memory for a configuration of " + std::to_string(atoms) + " atoms")
+        layoutfile, 0,
+        "not enough memory for a configuration of " + std::to_string(atoms) + " atoms")
         .Lines({"Sorry, cannot create SimpleCfg."});
   }
   atomcount_ = atoms;

@@ -41,6 +41,8 @@ class SimpleCfg {
   static std::vector<int> ni;
   static std::vector<int> typestart;
   static double boxlength;
+  // The file the layout was read from, for messages.
+  static std::string layoutfile;
 
   // Shell parameters of the neighbour placement (centraltype is 0-based).
   static int nmolecules;

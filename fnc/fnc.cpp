@@ -51,7 +51,7 @@ FNC::FNC(Report& report) : report_(report) {
     notice("There are no coordination constraints, or nconstraints was not initialised!");
   if (natoms < 1) notice("There are no atoms, or natoms was not initialised!");
   report.Notice("FNC object is created");
-  WithMemoryGuard("FNC constructor", [this] {
+  WithMemoryGuard("FNC constructor", pairlist, [this] {
     const auto rows = static_cast<std::size_t>(std::max(natoms, 0));
     const auto entries = static_cast<std::size_t>(std::max(nentries, 0));
     const auto types = static_cast<std::size_t>(std::max(SimpleCfg::ntypes, 0));

@@ -26,7 +26,8 @@ class FNC {
   static int npairs;
   static std::vector<int> nmol, molsize, molpairs;
   static std::vector<int> pairtype, typeuses, pairfirst, pairsecond;
-  // The pair list's name and each pair's line in it, for messages.
+  // For messages: the file the constraint counts come from (the pair list,
+  // or the shell parameters) and each pair's line in the pair list.
   static std::string pairlist;
   static std::vector<int> pairline;
   // Index steps, exact in 64 bits: i2 - i1 of two 32-bit indices may not fit 32.

@@ -19,7 +19,7 @@ void FNC::rawsave(std::ostream& out, const std::string& name) const {
     throw LocatedError::Text(name, 0, "not open")
         .Lines({"There is no open file to save the FNC object "}, true);
   }
-  WithMemoryGuard("FNC::rawsave", [&] {
+  WithMemoryGuard("FNC::rawsave", name, [&] {
     TextWriter w(out);
     // The precision hand-off: the windows take the stream's own precision, 6
     // on a fresh stream, 15 after SimpleCfg::save has written the

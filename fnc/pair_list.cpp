@@ -155,7 +155,7 @@ int FNC::GetFNCParams2(std::istream& in, const std::string& name, Report& report
         .Lines({"FNC::GetFNCParams2 - file not open or non-existing."});
   }
   pairlist = name;
-  WithMemoryGuard("FNC::GetFNCParams2", [&] {
+  WithMemoryGuard("FNC::GetFNCParams2", name, [&] {
     TextScanner scan(in, name);
     ReadPairList(scan, report);
     scan.Check("SimpleCfg::GetFNCParameters");

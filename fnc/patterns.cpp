@@ -246,6 +246,7 @@ void CheckIndices() {
 void CheckOverlap() {
   FNC::covered.assign(static_cast<std::size_t>(FNC::natoms), 0);
   std::int64_t twice = std::numeric_limits<std::int64_t>::max();
+  int type = -1, row_of_step_0 = -1;  // where an index step 0 reaches `twice` in every molecule
   for (int j = 0; j < FNC::nmoltypes; ++j) {
     const std::int64_t n = FNC::nmol[j];
     for (int row = FNC::patfirst[j]; row < FNC::patfirst[j] + FNC::patsize[j]; ++row) {
@@ -254,7 +255,11 @@ void CheckOverlap() {
       for (std::int64_t m = 0; m < n; ++m) {
         const std::int64_t x = lowest + m * (d < 0 ? -d : d);
         if (FNC::covered[x - 1] > 0 || (d == 0 && m > 0)) {
-          twice = std::min(twice, x);
+          if (x < twice) {
+            twice = x;
+            type = j;
+            row_of_step_0 = d == 0 && m > 0 ? row : -1;
+          }
           break;
         }
         FNC::covered[x - 1] = 1;
@@ -262,9 +267,13 @@ void CheckOverlap() {
     }
   }
   if (twice > FNC::natoms) return;
-  throw LocatedError(
-      FNC::pairlist, 0, "each atom in one molecule only",
-      "atom " + std::to_string(twice) + " in more than one (the indices of molecule types overlap)")
+  const std::string atom = "atom " + std::to_string(twice);
+  throw LocatedError(FNC::pairlist, row_of_step_0 >= 0 ? FNC::patline[row_of_step_0] : 0,
+                     "each atom in one molecule only",
+                     row_of_step_0 >= 0
+                         ? atom + " in every molecule of type " + std::to_string(type + 1) +
+                               ", since its index step is 0"
+                         : atom + " in more than one (the indices of molecule types overlap)")
       .Lines({"Error! More fnc constraint was specified for the same atom (" +
                   std::to_string(twice) + "!",
               "Most probably the atom indices overlap betwwen two different molecule type! "
@@ -287,7 +296,7 @@ void CountEntries() {
 }  // namespace
 
 void FNC::AssemblePatterns(Report& report) {
-  WithMemoryGuard("FNC::AssemblePatterns", [&report] {
+  WithMemoryGuard("FNC::AssemblePatterns", FNC::pairlist, [&report] {
     BuildPatterns();
     CheckIndices();
     CheckOverlap();

@@ -32,8 +32,9 @@ LocatedError LocatedError::Text(std::string file, int line, std::string text) {
   return error;
 }
 
-LocatedError OutOfMemory(std::string_view name, std::optional<LocatedError> error) {
-  if (!error) error = LocatedError::Text(std::string(name), 0, "not enough memory");
+LocatedError OutOfMemory(std::string_view name, const std::string& file,
+                         std::optional<LocatedError> error) {
+  if (!error) error = LocatedError::Text(file, 0, "not enough memory for its counts");
   return error->Lines({std::string(name) + " - not enough memory!"});
 }
 
@@ -43,10 +44,11 @@ void ClaimMemory(double bytes, const std::string& file, std::string_view name) {
       static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
   if (g_claimed <= memory) return;
   throw OutOfMemory(
-      name, LocatedError::Text(file, 0,
-                               "the counts ask for about " + GeneralText(g_claimed / 1e9, 3) +
-                                   " GB of memory, more than the " + GeneralText(memory / 1e9, 3) +
-                                   " GB this machine has"));
+      name, file,
+      LocatedError::Text(file, 0,
+                         "the counts ask for about " + GeneralText(g_claimed / 1e9, 3) +
+                             " GB of memory, more than the " + GeneralText(memory / 1e9, 3) +
+                             " GB this machine has"));
 }
 
 void ResetMemoryClaims() { g_claimed = 0; }

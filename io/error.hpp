@@ -86,19 +86,23 @@ class Report {
   virtual void Refused(const LocatedError& reason) = 0;
 };
 
-// The operation `name` out of memory: `error`, or "NAME: not enough memory",
-// with the dialogue's line naming the operation.
-LocatedError OutOfMemory(std::string_view name, std::optional<LocatedError> error = {});
+// The operation `name` out of memory for the counts of the file `file`:
+// `error`, or "FILE: not enough memory for its counts", with the dialogue's
+// line naming the operation.
+LocatedError OutOfMemory(std::string_view name, const std::string& file,
+                         std::optional<LocatedError> error = {});
 
-// Runs an operation; an allocation in it that fails throws OutOfMemory.
+// Runs an operation on the counts of the file `file`; an allocation in it
+// that fails throws OutOfMemory.
 template <class Operation>
-decltype(auto) WithMemoryGuard(std::string_view name, Operation&& operation) {
+decltype(auto) WithMemoryGuard(std::string_view name, const std::string& file,
+                               Operation&& operation) {
   try {
     return operation();
   } catch (const std::bad_alloc&) {
-    throw OutOfMemory(name);
+    throw OutOfMemory(name, file);
   } catch (const std::length_error&) {
-    throw OutOfMemory(name);
+    throw OutOfMemory(name, file);
   }
 }
 

@@ -135,7 +135,7 @@ class ShellDraw {
   // another are the input's doing, and are only counted.
   void AddCentres(const SimpleCfg& input, Report& report) {
     if (how_.min_distance <= 0) return;
-    WithMemoryGuard("SimpleCfg::ArrangeNeighbours", [&] {
+    WithMemoryGuard("SimpleCfg::ArrangeNeighbours", how_.parameters, [&] {
       grid_ =
           std::make_unique<CellGrid>(how_.min_distance / SimpleCfg::boxlength,
                                      static_cast<std::size_t>(SimpleCfg::natoms), how_.parameters);

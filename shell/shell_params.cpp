@@ -158,6 +158,7 @@ bool ReadShellParameters(TextScanner& in, const SimpleCfg& centres, Report& repo
 // block the central atoms, then the neighbours; a window for each type with
 // neighbours.
 void SetGrownLayout(const std::string& name) {
+  SimpleCfg::layoutfile = FNC::pairlist = name;
   const int n = SimpleCfg::nmolecules;
   std::int64_t sum = 0;
   SimpleCfg::ni.clear();
@@ -189,7 +190,7 @@ void SetGrownLayout(const std::string& name) {
 
 int SimpleCfg::GetFNCParameters(std::istream& in, const std::string& name, const SimpleCfg& centres,
                                 Report& report) {
-  WithMemoryGuard("SimpleCfg::GetFNCParameters", [&] {
+  WithMemoryGuard("SimpleCfg::GetFNCParameters", name, [&] {
     TextScanner scan(in, name);
     const bool read = ReadShellParameters(scan, centres, report);
     scan.Check("SimpleCfg::GetFNCParameters");
