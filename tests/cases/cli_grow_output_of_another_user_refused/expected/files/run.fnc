@@ -1,0 +1,1 @@
+constraints from an earlier run
