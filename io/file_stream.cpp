@@ -12,6 +12,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -55,7 +56,7 @@ void InstallHandlers() {
 // file exists or not, or the first descriptor of the process on the way.
 struct Destination {
   fs::path path;
-  bool descriptor = false;
+  int descriptor = -1;
 };
 
 Destination Follow(const std::string& name) {
@@ -66,7 +67,7 @@ Destination Follow(const std::string& name) {
     const fs::path parent = end.path.parent_path();
     const fs::path folder = fs::canonical(parent.empty() ? "." : parent, error);
     if (!error && (folder == own + "/fd" || folder == own + "/task/" + own.substr(6) + "/fd")) {
-      end.descriptor = true;
+      end.descriptor = std::atoi(end.path.filename().c_str());
       break;
     }
     if (!fs::is_symlink(fs::symlink_status(end.path, error))) break;
@@ -265,12 +266,13 @@ RunOutputs::~RunOutputs() {
 void RunOutputs::Open(std::ofstream& stream, const std::string& name, Report& report) {
   std::vector<std::string> earlier;
   for (const Output& output : outputs_) earlier.push_back(output.name);
-  Output& output = outputs_.emplace_back(Output{name, name, "", ""});
+  Output& output = outputs_.emplace_back(Output{name, name, "", "", -1});
   if (RefuseSameFile(name, inputs_, earlier, report)) return LeaveFailed(stream);
   const Destination destination = Follow(name);
-  if (destination.descriptor) {
+  if (destination.descriptor >= 0) {
     // Written where it stands, after what the run has written there itself.
     std::cout.flush();
+    output.descriptor = destination.descriptor;
     return OpenOn(stream, name, std::ios::out | std::ios::app, report);
   }
   output.target = destination.path.string();
@@ -321,6 +323,9 @@ void RunOutputs::Close(std::ofstream& stream, std::string_view writer) {
   errno = 0;
   stream.close();
   if (stream.fail()) throw WriteFailure(writer, output.name, errno);
+  // What the run writes there next goes after it, also where the descriptor
+  // was not opened for appending.
+  if (output.descriptor >= 0) ::lseek(output.descriptor, 0, SEEK_END);
 }
 
 void RunOutputs::Place() {

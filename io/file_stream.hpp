@@ -82,6 +82,7 @@ class RunOutputs {
     std::string target;     // the file the name leads to, which is replaced
     std::string temporary;  // empty for an output written where it stands
     std::string writer;
+    int descriptor = -1;  // the run's descriptor the name leads to, if any
   };
   std::vector<std::string> inputs_;
   std::vector<Output> outputs_;
