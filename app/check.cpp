@@ -254,7 +254,7 @@ void PrintJson(const CheckRequest& request, const TypedConfiguration& config,
               << ", \"lower\": " << JsonNumber(s.window_min)
               << ", \"upper\": " << JsonNumber(s.window_max) << ", \"pairs\": " << s.pairs
               << ", \"smallest\": " << JsonNumber(s.smallest, any)
-              << ", \"mean\": " << JsonNumber(s.sum / static_cast<double>(s.pairs), any)
+              << ", \"mean\": " << JsonNumber(static_cast<double>(s.sum / s.pairs), any)
               << ", \"largest\": " << JsonNumber(s.largest, any) << ", \"outside\": " << s.outside
               << ", \"judged\": " << (Judged(s, config.box) ? "true" : "false") << '}';
   }

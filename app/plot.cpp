@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "io/file_stream.hpp"
 #include "io/number_format.hpp"
@@ -111,6 +112,12 @@ Range FitRange(const KindDistances& kind) {
     range.x0 -= pad;
     range.x1 += pad;
   }
+  // A span beyond the largest number would place every bar and tick at a
+  // coordinate that is not a number.
+  if (!std::isfinite(range.x1 - range.x0)) {
+    range.x0 = std::max(range.x0, -std::numeric_limits<double>::max() / 2);
+    range.x1 = std::min(range.x1, std::numeric_limits<double>::max() / 2);
+  }
   return range;
 }
 
@@ -128,7 +135,12 @@ bool DrawsShell(const KindDistances& kind, const PlotContext& context) {
 void DrawAxes(std::ostream& out, const Frame& f) {
   const std::string grid = "stroke=\"#dddddd\"";
   const double x_step = NiceStep(f.x1 - f.x0, 5);
-  for (double k = std::ceil(f.x0 / x_step - 1e-9); k * x_step <= f.x1 + 1e-9 * x_step; ++k) {
+  // Ticks while they move on: in a range too narrow for its magnitude a step
+  // is lost in rounding, and one tick is all there is.
+  double last = -std::numeric_limits<double>::infinity();
+  for (double k = std::ceil(f.x0 / x_step - 1e-9);
+       k * x_step <= f.x1 + 1e-9 * x_step && k * x_step > last; ++k) {
+    last = k * x_step;
     const double x = f.X(k * x_step);
     Line(out, x, f.top, x, f.bottom() + 4, grid);
     Text(out, x, f.bottom() + 16, GeneralText(k * x_step));
@@ -277,8 +289,10 @@ void Panel(std::ostream& out, const KindDistances& kind, int k, const PlotContex
   const Range range = FitRange(kind);
   std::array<long long, kBins> bins{};
   for (const double d : range.inside) {
-    const int bin = static_cast<int>((d - range.x0) / (range.x1 - range.x0) * kBins);
-    ++bins[std::clamp(bin, 0, kBins - 1)];
+    // Taken before the conversion to int, which a value beyond int's range
+    // would make undefined.
+    const double at = (d - range.x0) / (range.x1 - range.x0) * kBins;
+    ++bins[at > 0 ? static_cast<int>(std::min(at, kBins - 1.0)) : 0];
   }
   const auto inside = static_cast<long long>(range.inside.size());
   const bool shell = DrawsShell(kind, context) && inside > 0;
