@@ -26,7 +26,7 @@ struct KindDistances {
   long long outside = 0;
   double smallest = std::numeric_limits<double>::infinity();
   double largest = -std::numeric_limits<double>::infinity();
-  long double sum = 0;  // which no distances below the largest double overflow
+  long double sum = 0;                     // which no distances below the largest double overflow
   std::vector<std::pair<int, int>> types;  // as first met, a few at most
   std::vector<double> distances;
 };
