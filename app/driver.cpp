@@ -24,9 +24,9 @@ void GrowShells(const RunFiles& files, RunObjects& run, Report& report, ShellPla
   how.parameters = files.dat;
   run.output->ArrangeNeighbours(*run.constraints, *run.input, how);
   // One stream for both files: the precision SimpleCfg::save leaves on it is
-  // the one FNC::rawsave writes the windows of the constraints with.
-  // The two files describe the same atoms: placed together, once both are
-  // complete.
+  // the one FNC::rawsave writes the windows of the constraints with. The two
+  // files describe the same atoms, so they are put in place together, once
+  // both are complete.
   RunOutputs outputs({files.incfg, files.dat});
   std::ofstream out;
   outputs.Open(out, files.cfg, report);
