@@ -336,7 +336,9 @@ struct TestReport final : Report {
 
 // `s` with `types` written as a configuration file and read back.
 TypedConfiguration ThroughConfigurationFile(const Structure& s, const AtomTypes& types) {
-  const std::string file = testing::TempDir() + "round_trip.cfg";
+  // A name of the test's own: CTest runs the tests that call this at once.
+  const std::string file =
+      testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name() + ".cfg";
   TestReport report;
   WriteConfiguration(ToConfiguration(s, types, "in"), file, report);
   TypedConfiguration back = ReadConfiguration(file, report);
