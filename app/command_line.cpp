@@ -20,6 +20,7 @@
 #include "app/driver.hpp"
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
+#include "shell/min_distance.hpp"
 
 namespace {
 
@@ -50,9 +51,12 @@ const std::vector<Command> kCommands = {
        "Places the neighbours uniformly in the shell's volume (r^3 and cos(theta)\n"
        "uniform) instead of drawing r, theta and phi uniformly."},
       {"--min-distance", "D",
-       "Draws a neighbour again while it lies closer than D (length unit of\n"
-       "STEM.dat) to any atom placed before it, central atoms included;\n"
-       "gives up after 1000 draws for one neighbour."},
+       "Keeps every neighbour at least D (length unit of STEM.dat) from every\n"
+       "other atom, central atoms included: draws it again while it lies\n"
+       "closer; after 1000 draws, moves its central atom's neighbours together\n"
+       "within their shells. D is one number for all pairs of types, or a list\n"
+       "such as 1-2=0.9,2-2=1.5,*=0.8 (types numbered from 1; * for the pairs\n"
+       "not listed, which otherwise have no minimum)."},
       {"--strict", nullptr, "Treats every warning as an error: nothing is written."}}},
     {"expand",
      "STEM",
@@ -162,6 +166,18 @@ std::string DistanceProblem(const std::string& name, const std::string& text) {
                        : "too large a number: it overflows to infinity");
   }
   return name + " takes a positive number, not '" + text + "'";
+}
+
+// Why the value of --min-distance is neither a positive number nor a list of
+// distances by pair of types, or nothing.
+std::optional<std::string> MinDistanceProblem(const std::string& text) {
+  if (text.find('=') == std::string::npos) {
+    if (Distance(text)) return std::nullopt;
+    return DistanceProblem("--min-distance", text);
+  }
+  std::string problem;
+  if (ParseMinDistances(text, problem)) return std::nullopt;
+  return "--min-distance takes pairs of types such as 1-2=0.9,*=0.8: " + problem;
 }
 
 std::optional<std::uint32_t> Seed(const std::string& text) {
@@ -280,7 +296,10 @@ int Run(const Command& command, const Arguments& arguments) {
       RefuseSameFiles({files.incfg, files.dat}, {files.cfg, files.fnc}, report);
       ShellPlacement how;
       if (const auto text = option("--seed")) how.seed = *Seed(*text);
-      if (const auto text = option("--min-distance")) how.min_distance = *Distance(*text);
+      if (const auto text = option("--min-distance")) {
+        std::string problem;
+        how.min_distance = *ParseMinDistances(*text, problem);
+      }
       how.uniform = option("--uniform").has_value();
       GrowShells(files, run, report, how, BoxCheck::kCubic);
       Summary(files, true);
@@ -306,8 +325,9 @@ std::optional<std::string> ValueProblem(const Command& command, const Arguments&
   const auto value = [&](const char* name) { return arguments.options.at(name); };
   if (given("--seed") && !Seed(value("--seed")))
     return "--seed takes a whole number from 1 to 2147483647, not '" + value("--seed") + "'";
-  for (const char* name : {"--min-distance", "--box"}) {
-    if (given(name) && !Distance(value(name))) return DistanceProblem(name, value(name));
+  if (given("--box") && !Distance(value("--box"))) return DistanceProblem("--box", value("--box"));
+  if (given("--min-distance")) {
+    if (auto problem = MinDistanceProblem(value("--min-distance"))) return problem;
   }
   for (const char* name : {"--xyz", "--plot"}) {
     if (given(name) && value(name).empty())

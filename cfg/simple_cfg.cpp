@@ -15,6 +15,7 @@ std::vector<int> SimpleCfg::typestart;
 std::vector<int> SimpleCfg::nneighbours;
 std::vector<double> SimpleCfg::rinner;
 std::vector<double> SimpleCfg::router;
+SimpleCfg::ShellLines SimpleCfg::shelllines;
 
 void SimpleCfg::ResetLayout() {
   ResetMemoryClaims();
@@ -26,6 +27,7 @@ void SimpleCfg::ResetLayout() {
   nneighbours.clear();
   rinner.clear();
   router.clear();
+  shelllines = {};
 }
 
 SimpleCfg::SimpleCfg(Report& report) : report_(report) {

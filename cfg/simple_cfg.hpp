@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/min_distance.hpp"
+
 class FNC;
 class Report;
 
@@ -20,13 +22,13 @@ inline constexpr std::string_view kGrownTitle = "FNC configuration";
 
 // How the neighbours are placed: the seed the random numbers start from
 // (the calendar clock's seconds without one); r, theta and phi drawn uniformly, or points
-// uniform in the shell's volume; a distance within which a neighbour may
-// come to no atom (0: none); and, for messages, the files of the central
-// atoms and of the shell parameters.
+// uniform in the shell's volume; the distances within which a neighbour may
+// come to no atom, by pair of types (none: any distance); and, for messages,
+// the files of the central atoms and of the shell parameters.
 struct ShellPlacement {
   std::optional<std::uint32_t> seed;
   bool uniform = false;
-  double min_distance = 0;
+  MinDistances min_distance;
   std::string centres;
   std::string parameters;
 };
@@ -50,6 +52,14 @@ class SimpleCfg {
   static std::vector<int> nneighbours;
   static std::vector<double> rinner;
   static std::vector<double> router;
+  // The lines of the shell file that gave the number of types, the neighbour
+  // counts and the inner radii, for messages that judge them.
+  struct ShellLines {
+    int types = 0;
+    int counts = 0;
+    int inner = 0;
+  };
+  static ShellLines shelllines;
 
   // Marks the layout absent and the counts and shell parameters zero, as at
   // the start of a run; the run's memory claims start again.

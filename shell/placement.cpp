@@ -12,91 +12,15 @@
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
 #include "io/number_format.hpp"
+#include "shell/atom_grid.hpp"
+#include "shell/crowd.hpp"
+#include "shell/min_distance.hpp"
 #include "shell/portable_trig.hpp"
 #include "shell/random_uniform.hpp"
 
 namespace {
 
 constexpr int kMostTries = 1000;
-
-// The atoms placed so far, by cell of a grid over the periodic box, so that a
-// new position is compared with the atoms near it only. Positions are in box
-// units and are kept wrapped into the box; distances take the minimum image.
-class CellGrid {
- public:
-  // Room for `atoms` atoms, claimed for the counts of the file `file`.
-  CellGrid(double reach, std::size_t atoms, const std::string& file) : reach_(reach) {
-    // Cells at least `reach` wide, and no more of them than about twice the
-    // atoms.
-    const double fit = std::min(std::floor(1 / reach), std::cbrt(2.0 * static_cast<double>(atoms)));
-    cells_ = static_cast<int>(std::max(fit, 1.0));
-    const auto cells = static_cast<std::size_t>(cells_) * cells_ * cells_;
-    ClaimMemory(4.0 * static_cast<double>(cells) + 28.0 * static_cast<double>(atoms), file,
-                "SimpleCfg::ArrangeNeighbours");
-    head_.assign(cells, -1);
-  }
-
-  // Whether no atom lies closer than the reach to `p`.
-  bool Clear(const double* p) const {
-    const Place place = Locate(p);
-    // The cells around, a side at a time, wrapped (with fewer than three
-    // cells a side, some of them more than once).
-    int around[3][3];
-    for (int k = 0; k < 3; ++k) {
-      for (int d = 0; d < 3; ++d) around[k][d] = (place.cell[k] + d - 1 + cells_) % cells_;
-    }
-    for (const int z : around[2]) {
-      for (const int y : around[1]) {
-        for (const int x : around[0]) {
-          for (int a = head_[static_cast<std::size_t>((z * cells_ + y) * cells_ + x)]; a >= 0;
-               a = next_[a]) {
-            double sum = 0;
-            for (int k = 0; k < 3; ++k) {
-              // Both in [0, 1]: the nearest image is at most one box away.
-              double delta = place.xyz[k] - xyz_[3 * static_cast<std::size_t>(a) + k];
-              delta -= std::nearbyint(delta);
-              sum += delta * delta;
-            }
-            if (sum < reach_ * reach_) return false;
-          }
-        }
-      }
-    }
-    return true;
-  }
-
-  void Add(const double* p) {
-    const Place place = Locate(p);
-    const auto cell =
-        static_cast<std::size_t>((place.cell[2] * cells_ + place.cell[1]) * cells_ + place.cell[0]);
-    next_.push_back(head_[cell]);
-    head_[cell] = static_cast<int>(next_.size()) - 1;
-    xyz_.insert(xyz_.end(), place.xyz, place.xyz + 3);
-  }
-
- private:
-  // A position wrapped into the box, and its cell (a position that rounds
-  // to the box's far side is in the first cell, its periodic image).
-  struct Place {
-    double xyz[3];
-    int cell[3];
-  };
-
-  Place Locate(const double* p) const {
-    Place place{};
-    for (int k = 0; k < 3; ++k) {
-      place.xyz[k] = p[k] - std::floor(p[k]);
-      place.cell[k] = static_cast<int>(place.xyz[k] * cells_) % cells_;
-    }
-    return place;
-  }
-
-  double reach_;
-  int cells_{};
-  std::vector<int> head_;
-  std::vector<int> next_;
-  std::vector<double> xyz_;
-};
 
 // The rows: the central atoms first, then the neighbours type by type, within
 // a type by central atom. Returns the neighbours of each central atom.
@@ -110,14 +34,61 @@ int LayOutRows(FNC& fnc) {
   return per_centre;
 }
 
+// What no placement could meet is refused before the first draw, naming the
+// type and the numbers: a type named by the distances that the file does not
+// have; a neighbour type whose distance to its own central atom's type is
+// not below the shell's inner radius (every neighbour lies closer than that
+// to its own central atom); and more neighbours of a type than its shell
+// holds that far apart by the bound of MostInShell.
+void RefuseImpossible(const ShellPlacement& how) {
+  const MinDistances& distances = how.min_distance;
+  const auto& lines = SimpleCfg::shelllines;
+  const int types = SimpleCfg::ntypes;
+  for (const MinDistances::Pair& pair : distances.pairs) {
+    if (pair.second > types) {
+      throw LocatedError::Text(how.parameters, lines.types,
+                               "--min-distance names type " + std::to_string(pair.second) +
+                                   ", but there are " + std::to_string(types) + " types");
+    }
+  }
+  const int ct = SimpleCfg::centraltype;
+  for (int t = 0; t < types; ++t) {
+    const int count = SimpleCfg::nneighbours[t];
+    const double inner = std::min(SimpleCfg::rinner[t], SimpleCfg::router[t]);
+    const double outer = std::max(SimpleCfg::rinner[t], SimpleCfg::router[t]);
+    const std::string type = std::to_string(t + 1);
+    const double own = distances.Of(ct + 1, t + 1);
+    if (count > 0 && own > 0 && own >= inner) {
+      throw LocatedError::Text(
+          how.parameters, lines.inner,
+          "the minimum distance " + GeneralText(own) + " between the central type " +
+              std::to_string(ct + 1) + " and type " + type + " is not below the inner radius " +
+              GeneralText(inner) + " of type " + type +
+              ": every neighbour lies closer than that to its own central atom");
+    }
+    const double apart = distances.Of(t + 1, t + 1);
+    const double most = count > 1 && apart > 0 ? MostInShell(inner, outer, apart) : count;
+    if (count > most * (1 + 1e-9)) {
+      throw LocatedError::Text(
+          how.parameters, lines.counts,
+          std::to_string(count) + " neighbours of type " + type + " cannot all lie " +
+              GeneralText(apart) + " apart in the shell " + GeneralText(inner) + " .. " +
+              GeneralText(outer) + ", where at most " + std::to_string(static_cast<int>(most)) +
+              " fit (a bound from the shell's volume and the area of its outer sphere)");
+    }
+  }
+}
+
 // The neighbours' positions: drawn around their central atom by the
-// placement's own generator, and with a minimum distance drawn again while
-// they come too close to an atom placed before.
+// placement's own generator. With minimum distances, a neighbour is drawn
+// again while it comes too close to an atom placed before; when one finds no
+// place, the central atom's neighbours are moved together (SettleCrowd).
 class ShellDraw {
  public:
   // Points uniform in the volume come from the cubes of the radii, which
   // must be finite.
-  ShellDraw(const ShellPlacement& how, std::uint32_t seed) : how_(how), random_(seed) {
+  ShellDraw(const ShellPlacement& how, std::uint32_t seed, int per_centre)
+      : how_(how), random_(seed) {
     for (int t = 0; t < SimpleCfg::ntypes && how.uniform; ++t) {
       const double inner = SimpleCfg::rinner[t];
       const double outer = SimpleCfg::router[t];
@@ -128,57 +99,100 @@ class ShellDraw {
                                      " are too large for --uniform, which takes their cubes");
       }
     }
+    if (how.min_distance.Any()) {
+      RefuseImpossible(how);
+      reach_.emplace(how.min_distance, SimpleCfg::ntypes, SimpleCfg::boxlength);
+    }
+    crowd_.reserve(static_cast<std::size_t>(per_centre));
+    for (int t = 0; t < SimpleCfg::ntypes; ++t) {
+      const double inner = std::min(SimpleCfg::rinner[t], SimpleCfg::router[t]);
+      const double outer = std::max(SimpleCfg::rinner[t], SimpleCfg::router[t]);
+      const CrowdMember member{t, reach_ ? reach_->ClassOf(t) : 0, inner / SimpleCfg::boxlength,
+                               outer / SimpleCfg::boxlength};
+      crowd_.insert(crowd_.end(), static_cast<std::size_t>(SimpleCfg::nneighbours[t]), member);
+    }
+    placed_.resize(crowd_.size());
   }
 
-  // With a minimum distance, every central atom of `input` is in the grid
+  // With minimum distances, every central atom of `input` is in the grid
   // before the first neighbour is placed; those already too close to one
   // another are the input's doing, and are only counted.
   void AddCentres(const SimpleCfg& input, Report& report) {
-    if (how_.min_distance <= 0) return;
+    if (!reach_) return;
     WithMemoryGuard("SimpleCfg::ArrangeNeighbours", how_.parameters, [&] {
-      grid_ =
-          std::make_unique<CellGrid>(how_.min_distance / SimpleCfg::boxlength,
-                                     static_cast<std::size_t>(SimpleCfg::natoms), how_.parameters);
+      const auto atoms = static_cast<std::size_t>(SimpleCfg::natoms);
+      ClaimMemory(AtomGrid::Bytes(atoms), how_.parameters, "SimpleCfg::ArrangeNeighbours");
+      grid_ = std::make_unique<AtomGrid>(reach_->squared(), reach_->classes(), atoms);
     });
+    const int ct = SimpleCfg::centraltype;
     int close = 0;
     for (int j = 0; j < SimpleCfg::nmolecules; ++j) {
       const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
-      close += grid_->Clear(centre) ? 0 : 1;
-      grid_->Add(centre);
+      close += grid_->Clear(centre, reach_->ClassOf(ct)) ? 0 : 1;
+      grid_->Add(centre, reach_->ClassOf(ct));
     }
     if (close > 0) {
       report.Warn({how_.centres, 0,
                    std::to_string(close) +
                        (close == 1 ? " central atom lies" : " central atoms lie") +
-                       " closer than " + GeneralText(how_.min_distance) +
+                       " closer than " + GeneralText(how_.min_distance.Of(ct + 1, ct + 1)) +
                        " to an earlier one; central atoms are not moved"});
     }
   }
 
-  // Places neighbour `m` of type `t` around central atom `j` at `atom`.
-  void Place(const double* centre, int j, int t, int m, double* atom) {
-    for (int tries = 1;; ++tries) {
-      double offset[3];
-      Draw(t, offset);
-      for (int k = 0; k < 3; ++k) atom[k] = centre[k] + offset[k];
-      if (!grid_ || grid_->Clear(atom)) break;
-      if (tries == kMostTries) {
-        throw LocatedError::Text(how_.centres, 0,
-                                 "no place found for neighbour " + std::to_string(m + 1) +
-                                     " of type " + std::to_string(t + 1) + " around central atom " +
-                                     std::to_string(j + 1) + " after " +
-                                     std::to_string(kMostTries) +
-                                     " tries; use a smaller --min-distance or a wider shell");
-      }
+  // Places the neighbours of central atom `j`, at `centre`, at `atoms`: by
+  // type, and within a type in order.
+  void PlaceAround(const double* centre, int j, const std::vector<double*>& atoms) {
+    for (std::size_t i = 0; i < crowd_.size(); ++i) {
+      if (!DrawClear(centre, crowd_[i], atoms[i])) return MoveTogether(centre, j, i, atoms);
+      if (grid_) placed_[i] = grid_->Add(atoms[i], crowd_[i].cls);
     }
-    if (grid_) grid_->Add(atom);
   }
 
  private:
-  // One draw of u1, u2, u3: the offset from the centre, in box units.
-  void Draw(int t, double* offset) {
-    const double inner = SimpleCfg::rinner[t];
-    const double outer = SimpleCfg::router[t];
+  // Draws `member` until it lies clear of the atoms placed before, at
+  // `atom`; false after kMostTries draws.
+  bool DrawClear(const double* centre, CrowdMember& member, double* atom) {
+    for (int tries = 1;; ++tries) {
+      Draw(member);
+      for (int k = 0; k < 3; ++k) atom[k] = centre[k] + member.offset[k];
+      if (!grid_ || grid_->Clear(atom, member.cls)) return true;
+      if (tries == kMostTries) return false;
+    }
+  }
+
+  // Neighbour `stuck` of central atom `j` found no place: the ones before it
+  // leave the grid, the ones after it are drawn once, and all are moved
+  // together from there.
+  void MoveTogether(const double* centre, int j, std::size_t stuck,
+                    const std::vector<double*>& atoms) {
+    for (std::size_t i = 0; i < stuck; ++i) grid_->Remove(placed_[i]);
+    for (std::size_t i = stuck + 1; i < crowd_.size(); ++i) Draw(crowd_[i]);
+    CrowdEffort effort;
+    if (!SettleCrowd(
+            crowd_, centre, *grid_, *reach_, [&](CrowdMember& m) { Draw(m); }, effort)) {
+      throw LocatedError::Text(how_.centres, 0,
+                               "no room found for the " + std::to_string(crowd_.size()) +
+                                   " neighbours of central atom " + std::to_string(j + 1) +
+                                   ", neither drawn one by one (" + std::to_string(kMostTries) +
+                                   " draws for neighbour " + std::to_string(stuck + 1) +
+                                   ") nor moved together (" + std::to_string(effort.attempts) +
+                                   " attempts); use a smaller --min-distance or a wider shell");
+    }
+    for (std::size_t i = 0; i < crowd_.size(); ++i) {
+      for (int k = 0; k < 3; ++k) atoms[i][k] = centre[k] + crowd_[i].offset[k];
+      if (i < stuck) {
+        grid_->Put(placed_[i], atoms[i]);
+      } else {
+        placed_[i] = grid_->Add(atoms[i], crowd_[i].cls);
+      }
+    }
+  }
+
+  // One draw of u1, u2, u3: the member's offset from its centre, in box units.
+  void Draw(CrowdMember& member) {
+    const double inner = SimpleCfg::rinner[member.type];
+    const double outer = SimpleCfg::router[member.type];
     const double box = SimpleCfg::boxlength;
     const double u1 = random_.Next();
     const double u2 = random_.Next();
@@ -196,26 +210,30 @@ class ShellDraw {
       PortableSinCos(3.14159265359 * u2, sin_theta, cos_theta);
       PortableSinCos(6.28318530718 * u3, sin_phi, cos_phi);
     }
-    offset[0] = r * sin_theta * cos_phi;
-    offset[1] = r * sin_theta * sin_phi;
-    offset[2] = r * cos_theta;
+    member.offset[0] = r * sin_theta * cos_phi;
+    member.offset[1] = r * sin_theta * sin_phi;
+    member.offset[2] = r * cos_theta;
   }
 
   const ShellPlacement& how_;
   RandomUniform random_;
-  std::unique_ptr<CellGrid> grid_;
+  std::optional<PairReach> reach_;
+  std::unique_ptr<AtomGrid> grid_;
+  std::vector<CrowdMember> crowd_;  // the neighbours of one central atom, in order
+  std::vector<int> placed_;         // their numbers in the grid
 };
 
 }  // namespace
 
 void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellPlacement& how) {
+  const int per_centre = LayOutRows(fnc);
   // Without a seed, the calendar clock's seconds modulo 2^31: every second up
   // to 2038 and beyond has a seed of its own.
-  ShellDraw draw(how, how.seed.value_or(std::time(nullptr) & 0x7fffffff));
-  const int per_centre = LayOutRows(fnc);
+  ShellDraw draw(how, how.seed.value_or(std::time(nullptr) & 0x7fffffff), per_centre);
   draw.AddCentres(input, report_);
   const int n = nmolecules;
   const int ct = centraltype;
+  std::vector<double*> atoms(static_cast<std::size_t>(per_centre));
   for (int j = 0; j < n; ++j) {
     const double* centre = input.coords.get() + static_cast<std::size_t>(j) * 3;
     std::copy_n(centre, 3, typeptr[ct] + static_cast<std::size_t>(j) * 3);
@@ -224,11 +242,11 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
     FNC::ncoord[j] = per_centre;
     // A type's constraint kind counts the earlier types that have neighbours.
     std::size_t entry = static_cast<std::size_t>(per_centre) * j;
-    for (int t = 0, kind = 0; t < ntypes; kind += (nneighbours[t] > 0 ? 1 : 0), ++t) {
-      for (int m = 0, count = nneighbours[t]; m < count; ++m, ++entry) {
+    for (int t = 0, kind = 0, i = 0; t < ntypes; kind += (nneighbours[t] > 0 ? 1 : 0), ++t) {
+      for (int m = 0, count = nneighbours[t]; m < count; ++m, ++entry, ++i) {
         // In the central type, the neighbours come after the central atoms.
         const int position = (t == ct ? n : 0) + count * j + m;
-        draw.Place(centre, j, t, m, typeptr[t] + static_cast<std::size_t>(position) * 3);
+        atoms[i] = typeptr[t] + static_cast<std::size_t>(position) * 3;
         // The pair, in the central atom's row and in the neighbour's own.
         const int number = typestart[t] + position;
         fnc.neighbours[entry] = number;
@@ -240,5 +258,6 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
         fnc.constrainttype[own] = kind;
       }
     }
+    draw.PlaceAround(centre, j, atoms);
   }
 }

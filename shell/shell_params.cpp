@@ -61,6 +61,7 @@ bool ReadCounts(TextScanner& in, Report& report) {
   if (!in.ReadInt(types, "the number of types")) return false;
   if (types < 1) return in.Reject("the number of types (1 or more)"), false;
   SimpleCfg::ntypes = types;
+  SimpleCfg::shelllines.types = in.line();
   in.EndRecord(report, "the number of types");
   in.SkipLine();
   int central{};
@@ -77,6 +78,7 @@ bool ReadCounts(TextScanner& in, Report& report) {
     SimpleCfg::nneighbours.push_back(count);  // empty: read once a run
     sum += count;
   }
+  SimpleCfg::shelllines.counts = in.line();
   // The grown configuration's atoms and entries must fit the int counts. The
   // entries, two per neighbour, are at least as many as the atoms (n of them
   // central) unless there are no neighbours, and then the atoms are n.
@@ -109,7 +111,7 @@ bool ReadShellParameters(TextScanner& in, const SimpleCfg& centres, Report& repo
   if (!ReadRadii(in, "the inner radius of type ", "inner", SimpleCfg::rinner, report)) {
     return false;
   }
-  const int inner_line = in.line();
+  const int inner_line = SimpleCfg::shelllines.inner = in.line();
   if (!ReadRadii(in, "the outer radius of type ", "outer", SimpleCfg::router, report)) {
     return false;
   }

@@ -69,7 +69,8 @@ void Grow(const std::string& incfg, const std::string& parameters, Report& repor
   FNC fnc(report);
   // Both placements; a minimum distance where few neighbours keep it cheap.
   const bool uniform = parameters.size() % 2 == 0;
-  const double gap = FNC::nentries < 2000 && parameters.size() % 3 == 0 ? 0.3 : 0;
+  MinDistances gap;
+  gap.others = FNC::nentries < 2000 && parameters.size() % 3 == 0 ? 0.3 : 0;
   grown.ArrangeNeighbours(fnc, centres, {20240601, uniform, gap, "s.incfg", "s.dat"});
   std::ostringstream cfg, constraints;
   grown.save(cfg, "FNC configuration", "s.cfg");

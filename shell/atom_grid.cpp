@@ -1,0 +1,153 @@
+// The hashed cell grid of the placement.
+#include "shell/atom_grid.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Cells a side at most: a cell's three coordinates fit 21 bits each.
+constexpr std::int64_t kMostPerSide = std::int64_t{1} << 21;
+
+}  // namespace
+
+void WrapIntoBox(const double* p, double* w) {
+  for (int k = 0; k < 3; ++k) w[k] = p[k] - std::floor(p[k]);
+}
+
+AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms)
+    : reach2_(std::move(reach2)), classes_(classes) {
+  double reach = 0;
+  for (const double r2 : reach2_) reach = std::max(reach, std::sqrt(r2));
+  // Cells at least twice the reach wide (and a hair more, against rounding),
+  // so that the atoms within reach of a point lie in its cell or the next one
+  // towards it along each side: 8 cells to search.
+  const double fit = std::floor(1 / (2 * reach * (1 + 1e-9)));
+  if (fit >= static_cast<double>(kMostPerSide)) {
+    per_side_ = kMostPerSide;
+  } else if (fit >= 1) {
+    per_side_ = static_cast<std::int64_t>(fit);
+  }
+  // At most one cell an atom, and the table at most half full.
+  while ((std::size_t{1} << slot_bits_) < 2 * atoms) ++slot_bits_;
+  slots_.assign(std::size_t{1} << slot_bits_, Slot{0, kEmpty});
+  atoms_.reserve(atoms);
+}
+
+double AtomGrid::Bytes(std::size_t atoms) {
+  // Slots: a power of two, below four for each atom.
+  return static_cast<double>(atoms) * (sizeof(Atom) + 4 * sizeof(Slot));
+}
+
+bool AtomGrid::Clear(const double* p, int cls) const {
+  const double* reach2 = &reach2_[static_cast<std::size_t>(cls) * classes_];
+  bool clear = true;
+  Visit(p, [&](const double* delta, int other) {
+    double sum = 0;
+    for (int k = 0; k < 3; ++k) sum += delta[k] * delta[k];
+    clear = !(sum < reach2[other]);
+    return clear;
+  });
+  return clear;
+}
+
+int AtomGrid::Add(const double* p, int cls) {
+  atoms_.push_back(Atom{{0, 0, 0}, -1, cls});
+  const int a = static_cast<int>(atoms_.size()) - 1;
+  Put(a, p);
+  return a;
+}
+
+void AtomGrid::Put(int a, const double* p) {
+  WrapIntoBox(p, atoms_[a].xyz);
+  Link(a);
+}
+
+void AtomGrid::Remove(int a) {
+  const std::uint64_t key = KeyOf(atoms_[a].xyz);
+  std::size_t s = SlotOf(key);
+  while (slots_[s].head < 0 || KeyOf(atoms_[slots_[s].head].xyz) != key) {
+    s = (s + 1) & (slots_.size() - 1);
+  }
+  int* link = &slots_[s].head;
+  while (*link != a) link = &atoms_[*link].next;
+  *link = atoms_[a].next;
+  if (slots_[s].head == -1) slots_[s].head = kFreed;
+}
+
+// The cell along one side of a wrapped coordinate: 1 (the box's far face)
+// counts as 0, and what is not a number lies in the first cell.
+std::int64_t AtomGrid::CellOf(double w) const {
+  if (!(w >= 0 && w < 1)) return 0;
+  return std::min(static_cast<std::int64_t>(w * static_cast<double>(per_side_)), per_side_ - 1);
+}
+
+std::uint64_t AtomGrid::KeyOf(const double* w) const {
+  return static_cast<std::uint64_t>(CellOf(w[2])) << 42 |
+         static_cast<std::uint64_t>(CellOf(w[1])) << 21 | static_cast<std::uint64_t>(CellOf(w[0]));
+}
+
+std::size_t AtomGrid::SlotOf(std::uint64_t key) const {
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
+}
+
+std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
+  return static_cast<std::uint32_t>((key * 0xD6E8FEB86659FD93ULL) >> 32);
+}
+
+// The cells around w: along each side its own and the neighbour towards the
+// half of the cell it lies in (fewer when the box has fewer cells a side).
+// The slots are fetched ahead, as the search waits on them.
+AtomGrid::Cells AtomGrid::Around(const double* w) const {
+  std::int64_t cell[3][2];
+  int count[3];
+  for (int k = 0; k < 3; ++k) {
+    const std::int64_t c = CellOf(w[k]);
+    const double at = w[k] >= 0 && w[k] < 1 ? w[k] * static_cast<double>(per_side_) - c : 0;
+    cell[k][0] = c;
+    cell[k][1] = at < 0.5 ? (c + per_side_ - 1) % per_side_ : (c + 1) % per_side_;
+    count[k] = per_side_ == 1 ? 1 : 2;
+  }
+  Cells cells;
+  for (int z = 0; z < count[2]; ++z) {
+    for (int y = 0; y < count[1]; ++y) {
+      for (int x = 0; x < count[0]; ++x) {
+        const std::uint64_t key = static_cast<std::uint64_t>(cell[2][z]) << 42 |
+                                  static_cast<std::uint64_t>(cell[1][y]) << 21 |
+                                  static_cast<std::uint64_t>(cell[0][x]);
+        cells.key[cells.count] = key;
+        cells.slot[cells.count] = SlotOf(key);
+        __builtin_prefetch(&slots_[cells.slot[cells.count]]);
+        ++cells.count;
+      }
+    }
+  }
+  return cells;
+}
+
+// The first atom of the cell `key`, searching from slot s, or -1.
+int AtomGrid::Find(std::uint64_t key, std::size_t s) const {
+  const std::uint32_t tag = TagOf(key);
+  for (;; s = (s + 1) & (slots_.size() - 1)) {
+    const Slot& slot = slots_[s];
+    if (slot.head == kEmpty) return -1;
+    if (slot.head >= 0 && slot.tag == tag && KeyOf(atoms_[slot.head].xyz) == key) return slot.head;
+  }
+}
+
+// Atom a at the head of its cell's list: the cell's slot, or a new one (the
+// first freed slot on the way, else the empty one that ends it).
+void AtomGrid::Link(int a) {
+  const std::uint64_t key = KeyOf(atoms_[a].xyz);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t s = SlotOf(key);
+  std::size_t freed = slots_.size();
+  for (; slots_[s].head != kEmpty; s = (s + 1) & mask) {
+    const int head = slots_[s].head;
+    if (head >= 0 && KeyOf(atoms_[head].xyz) == key) break;
+    if (head == kFreed && freed == slots_.size()) freed = s;
+  }
+  if (slots_[s].head == kEmpty && freed != slots_.size()) s = freed;
+  atoms_[a].next = slots_[s].head >= 0 ? slots_[s].head : -1;
+  slots_[s] = Slot{TagOf(key), a};
+}

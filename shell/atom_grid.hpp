@@ -1,0 +1,93 @@
+// The atoms placed so far, by cell of a grid over the periodic box, so that a
+// new position is compared with the atoms near it only. Cells that hold atoms
+// are found through a hash table: empty space costs nothing, and the memory
+// follows the atoms, wherever they lie.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class AtomGrid {
+ public:
+  // Room for `atoms` atoms. Atoms have classes 0 .. classes - 1; two atoms of
+  // classes a and b may not come closer than the square root of
+  // reach2[a * classes + b] (box units; 0: as close as they like).
+  AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms);
+
+  // The bytes the grid takes for `atoms` atoms, at most.
+  static double Bytes(std::size_t atoms);
+
+  // Whether no atom lies closer to p, an atom of class `cls`, than its reach.
+  bool Clear(const double* p, int cls) const;
+
+  // Calls near(delta, cls) for every atom in the cells around p, among them
+  // all those within the largest reach, until it returns false. delta is p
+  // minus the atom, its nearest image, in box units.
+  template <class Near>
+  void Visit(const double* p, Near near) const;
+
+  // Adds an atom of class `cls` at p; returns its number.
+  int Add(const double* p, int cls);
+  // Takes atom `a` out until it is put back (at p) with Put.
+  void Remove(int a);
+  void Put(int a, const double* p);
+
+ private:
+  struct Atom {
+    double xyz[3];  // wrapped into the box: 0 <= x <= 1
+    int next;       // the next atom of its cell, or -1
+    int cls;
+  };
+  struct Slot {
+    std::uint32_t tag;  // bits of the cell's hash, to skip other cells
+    int head;           // the cell's first atom, or kEmpty, or kFreed
+  };
+  struct Cells {
+    int count = 0;
+    std::uint64_t key[8];
+    std::size_t slot[8];
+  };
+  static constexpr int kEmpty = -1;  // never used: ends a search
+  static constexpr int kFreed = -2;  // a cell emptied by Remove
+
+  std::int64_t CellOf(double w) const;
+  std::uint64_t KeyOf(const double* w) const;
+  std::size_t SlotOf(std::uint64_t key) const;
+  static std::uint32_t TagOf(std::uint64_t key);
+  Cells Around(const double* w) const;
+  int Find(std::uint64_t key, std::size_t slot) const;
+  void Link(int a);
+
+  std::vector<double> reach2_;
+  int classes_;
+  std::int64_t per_side_ = 1;
+  int slot_bits_ = 4;
+  std::vector<Slot> slots_;
+  std::vector<Atom> atoms_;
+};
+
+// Positions are wrapped into the box, and distances take the nearest image.
+void WrapIntoBox(const double* p, double* w);
+
+template <class Near>
+void AtomGrid::Visit(const double* p, Near near) const {
+  double w[3];
+  WrapIntoBox(p, w);
+  const Cells cells = Around(w);
+  for (int i = 0; i < cells.count; ++i) {
+    for (int a = Find(cells.key[i], cells.slot[i]); a >= 0; a = atoms_[a].next) {
+      double delta[3];
+      for (int k = 0; k < 3; ++k) {
+        // Both in [0, 1]: the nearest image is at most one box away.
+        delta[k] = w[k] - atoms_[a].xyz[k];
+        if (delta[k] > 0.5) {
+          delta[k] -= 1;
+        } else if (delta[k] < -0.5) {
+          delta[k] += 1;
+        }
+      }
+      if (!near(delta, atoms_[a].cls)) return;
+    }
+  }
+}
