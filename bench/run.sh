@@ -49,7 +49,7 @@ if [[ ! -f $BUILD/build.ninja ]]; then
 fi
 cmake --build "$BUILD" -j2 --target fncprep >/dev/null
 mkdir -p "$SCRATCH"
-for tool in gen_workloads plain_writer shell_stats; do
+for tool in gen_workloads gen_grow_workloads plain_writer shell_stats verify_grow; do
   if [[ ! -x $SCRATCH/$tool || $BENCH/$tool.cpp -nt $SCRATCH/$tool ]]; then
     g++ -O2 -std=c++20 -Wall -Wextra -Wpedantic -o "$SCRATCH/$tool" "$BENCH/$tool.cpp"
   fi
@@ -60,6 +60,8 @@ cd "$SCRATCH"
 rm -rf plain copy
 mkdir -p plain copy
 "$SCRATCH/gen_workloads" "$SCRATCH"
+mkdir -p grow
+"$SCRATCH/gen_grow_workloads" "$SCRATCH/grow"
 printf '1\nw1\ny\n' >w1.answers
 printf '1\nw2\ny\n' >w2.answers
 printf '2\nw3\ny\n' >w3.answers
@@ -273,6 +275,49 @@ else
   say "  ratios   convert/cp $(ratio "$T7_PROG" "$T7_CP") over, $(ratio "$F7_PROG" "$F7_CP") fresh"
 fi
 rm -f w7.copy.gro w7.editconf.gro
+say ""
+
+# grow_pair STEM D: grow STEM without and with --min-distance D, each timed,
+# its peak memory taken and its output checked by verify_grow (without: the
+# shells only; with: the shells and every pair against D).
+grow_pair() {
+  local stem=$1 d=$2 options t_without t_with rss_without rss_with check_without check_with
+  for options in "" "--min-distance $d"; do
+    /usr/bin/time -f %M -o "$stem.rss" "$BIN" grow "$stem" --seed 6 --uniform $options >/dev/null 2>&1 ||
+      die "grow $stem $options failed"
+    local check spec=0
+    [[ -n $options ]] && spec=$d
+    check=$("$SCRATCH/verify_grow" "$stem" "$spec") || die "grow $stem $options: verify_grow failed: $check"
+    if [[ -z $options ]]; then
+      t_without=$(wall_median "$BIN grow $stem --seed 6 --uniform >/dev/null 2>&1")
+      rss_without=$(tail -n 1 "$stem.rss")
+      check_without=$check
+    else
+      t_with=$(wall_median "$BIN grow $stem --seed 6 --uniform $options >/dev/null 2>&1")
+      rss_with=$(tail -n 1 "$stem.rss")
+      check_with=$check
+    fi
+  done
+  GROWN[$stem]=$t_with
+  say "$(printf '  %-13s %5s %8.3f %8.3f %6s %8d %8d' "$stem" "$d" "$t_without" "$t_with" \
+    "$(ratio "$t_with" "$t_without")" "$((rss_without / 1024))" "$((rss_with / 1024))")"
+  say "                with: ${check_with#* centres; }"
+}
+
+say "== grow with a minimum distance (--seed 6 --uniform, without and with --min-distance D)"
+say "   lattice-kK: 1000 centres 3.104 apart, K neighbours in 0.9 .. 1.1; cluster: 100000 centres in"
+say "   1 % of a box of 215, even: as many spread at the cluster's density, spread: over the box"
+say "   of 215, speck-N: N centres in a cube of side 0.1 (4 neighbours in 1.0 .. 1.2 each)"
+say "  workload          D  without     with  ratio  MiB w/o  MiB with"
+declare -A GROWN
+cd grow
+for workload in lattice-k2:0.8 lattice-k4:0.8 lattice-k12:0.8 lattice-k24:0.8 cluster:0.3 even:0.3 \
+  spread:0.8 speck-10000:0.01 speck-30000:0.01 speck-100000:0.01; do
+  grow_pair "${workload%:*}" "${workload#*:}"
+done
+cd ..
+say "  clustered / even with the option $(ratio "${GROWN[cluster]}" "${GROWN[even]}") (target <= 1);" \
+  "spread-out with / without: see its ratio (target <= 2)"
 say ""
 
 say "summary (median seconds; peak RSS of fncprep in MiB)"
