@@ -28,9 +28,14 @@ AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms)
   } else if (fit >= 1) {
     per_side_ = static_cast<std::int64_t>(fit);
   }
-  // At most one cell an atom, and the table at most half full.
+  // At most one cell an atom, and the table at most half full; where the
+  // box has no more cells than that, each cell has a slot of its own, and
+  // atoms near in space are near in the table.
   while ((std::size_t{1} << slot_bits_) < 2 * atoms) ++slot_bits_;
-  slots_.assign(std::size_t{1} << slot_bits_, Slot{0, kEmpty});
+  const double cells = std::pow(static_cast<double>(per_side_), 3);
+  dense_ = cells <= static_cast<double>(std::size_t{1} << slot_bits_);
+  slots_.assign(dense_ ? static_cast<std::size_t>(cells) : std::size_t{1} << slot_bits_,
+                Slot{0, kEmpty});
   atoms_.reserve(atoms);
 }
 
@@ -66,7 +71,7 @@ void AtomGrid::Put(int a, const double* p) {
 void AtomGrid::Remove(int a) {
   const std::uint64_t key = KeyOf(atoms_[a].xyz);
   std::size_t s = SlotOf(key);
-  while (slots_[s].head < 0 || KeyOf(atoms_[slots_[s].head].xyz) != key) {
+  while (!dense_ && (slots_[s].head < 0 || KeyOf(atoms_[slots_[s].head].xyz) != key)) {
     s = (s + 1) & (slots_.size() - 1);
   }
   int* link = &slots_[s].head;
@@ -88,6 +93,11 @@ std::uint64_t AtomGrid::KeyOf(const double* w) const {
 }
 
 std::size_t AtomGrid::SlotOf(std::uint64_t key) const {
+  if (dense_) {
+    const auto n = static_cast<std::uint64_t>(per_side_);
+    const std::uint64_t side = (std::uint64_t{1} << 21) - 1;
+    return static_cast<std::size_t>(((key >> 42) * n + (key >> 21 & side)) * n + (key & side));
+  }
   return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
 }
 
@@ -127,6 +137,7 @@ AtomGrid::Cells AtomGrid::Around(const double* w) const {
 
 // The first atom of the cell `key`, searching from slot s, or -1.
 int AtomGrid::Find(std::uint64_t key, std::size_t s) const {
+  if (dense_) return std::max(slots_[s].head, -1);
   const std::uint32_t tag = TagOf(key);
   for (;; s = (s + 1) & (slots_.size() - 1)) {
     const Slot& slot = slots_[s];
@@ -142,7 +153,7 @@ void AtomGrid::Link(int a) {
   const std::size_t mask = slots_.size() - 1;
   std::size_t s = SlotOf(key);
   std::size_t freed = slots_.size();
-  for (; slots_[s].head != kEmpty; s = (s + 1) & mask) {
+  for (; !dense_ && slots_[s].head != kEmpty; s = (s + 1) & mask) {
     const int head = slots_[s].head;
     if (head >= 0 && KeyOf(atoms_[head].xyz) == key) break;
     if (head == kFreed && freed == slots_.size()) freed = s;

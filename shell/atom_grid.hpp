@@ -63,6 +63,7 @@ class AtomGrid {
   int classes_;
   std::int64_t per_side_ = 1;
   int slot_bits_ = 4;
+  bool dense_ = false;  // a slot for every cell, at the cell's own index
   std::vector<Slot> slots_;
   std::vector<Atom> atoms_;
 };
