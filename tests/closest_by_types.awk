@@ -1,11 +1,11 @@
 # The closest pair of atoms of each pair of types in a configuration file,
 # searched over all pairs under the minimum image, in the box's length unit,
-# beside the minimum distance the pair must keep. Variables: spec, as
+# beside the minimum distance the pair must keep. Variables: distances, as
 # --min-distance takes it ("0.8", or "1-2=0.9,2-2=1.5,*=0.8"), and centres,
 # the number of central atoms (the first atoms of type 1), which are not
 # compared with one another.
 BEGIN {
-  n = split(spec, items, ",")
+  n = split(distances, items, ",")
   for (i = 1; i <= n; i++) {
     if (split(items[i], kv, "=") == 1) { others = kv[1]; continue }
     if (kv[1] == "*") { others = kv[2]; continue }

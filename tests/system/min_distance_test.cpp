@@ -27,7 +27,7 @@ struct Trial {
   std::vector<int> counts;      // neighbours of each type around a centre; type 1 is central
   std::vector<double> inner, outer;
   std::vector<double> distance;  // by pair of types, types x types; 0: none
-  std::string spec;              // as --min-distance takes it
+  std::string option;            // the distances as --min-distance takes them
   std::string options;
 };
 
@@ -44,7 +44,7 @@ void DrawDistances(std::mt19937& random, Trial& trial) {
   trial.distance.assign(static_cast<std::size_t>(types * types), 0);
   if (random() % 2 == 0) {
     const double d = Rounded(Uniform(random, 0.3, 1.0));
-    trial.spec = std::to_string(d);
+    trial.option = std::to_string(d);
     trial.distance.assign(trial.distance.size(), d);
     return;
   }
@@ -52,13 +52,13 @@ void DrawDistances(std::mt19937& random, Trial& trial) {
     for (int b = a; b < types; ++b) {
       if (random() % 2 == 0) continue;
       const double d = Rounded(Uniform(random, 0.3, 1.5));
-      trial.spec +=
+      trial.option +=
           std::to_string(a + 1) + "-" + std::to_string(b + 1) + "=" + std::to_string(d) + ",";
       trial.distance[a * types + b] = trial.distance[b * types + a] = d;
     }
   }
   const double others = Rounded(Uniform(random, 0.3, 1.0));
-  trial.spec += "*=" + std::to_string(others);
+  trial.option += "*=" + std::to_string(others);
   for (double& d : trial.distance) d = d > 0 ? d : others;
 }
 
@@ -79,7 +79,7 @@ Trial DrawTrial(std::mt19937& random) {
   }
   DrawDistances(random, trial);
   trial.options = "--seed " + std::to_string(1 + random() % 1000000) +
-                  (random() % 2 == 0 ? " --uniform" : "") + " --min-distance " + trial.spec;
+                  (random() % 2 == 0 ? " --uniform" : "") + " --min-distance " + trial.option;
   return trial;
 }
 
