@@ -107,6 +107,7 @@ std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
 
 // The cells around w: along each side its own and the neighbour towards the
 // half of the cell it lies in (fewer when the box has fewer cells a side).
+// The slots are fetched ahead, as the search waits on them.
 AtomGrid::Cells AtomGrid::Around(const double* w) const {
   std::int64_t cell[3][2];
   int count[3];
@@ -126,6 +127,7 @@ AtomGrid::Cells AtomGrid::Around(const double* w) const {
                                   static_cast<std::uint64_t>(cell[0][x]);
         cells.key[cells.count] = key;
         cells.slot[cells.count] = SlotOf(key);
+        __builtin_prefetch(&slots_[cells.slot[cells.count]]);
         ++cells.count;
       }
     }
