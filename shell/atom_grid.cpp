@@ -15,7 +15,8 @@ void WrapIntoBox(const double* p, double* w) {
   for (int k = 0; k < 3; ++k) w[k] = p[k] - std::floor(p[k]);
 }
 
-AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms)
+AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms, const double* centre,
+                   std::size_t centres, double margin)
     : reach2_(std::move(reach2)), classes_(classes) {
   double reach = 0;
   for (const double r2 : reach2_) reach = std::max(reach, std::sqrt(r2));
@@ -29,12 +30,16 @@ AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms)
     per_side_ = static_cast<std::int64_t>(fit);
   }
   // At most one cell an atom, and the table at most half full; where the
-  // box has no more cells than that, each cell has a slot of its own, and
-  // atoms near in space are near in the table.
+  // cells atoms can reach are no more than its slots, each has its own (and
+  // one more is shared by any position outside them, which no atom takes).
   while ((std::size_t{1} << slot_bits_) < 2 * atoms) ++slot_bits_;
-  const double cells = std::pow(static_cast<double>(per_side_), 3);
+  double cells = 1;
+  for (int k = 0; k < 3; ++k) {
+    spans_[k] = SpanOf(centre, centres, k, margin);
+    cells *= static_cast<double>(spans_[k].count);
+  }
   dense_ = cells <= static_cast<double>(std::size_t{1} << slot_bits_);
-  slots_.assign(dense_ ? static_cast<std::size_t>(cells) : std::size_t{1} << slot_bits_,
+  slots_.assign(dense_ ? static_cast<std::size_t>(cells) + 1 : std::size_t{1} << slot_bits_,
                 Slot{0, kEmpty});
   atoms_.reserve(atoms);
 }
@@ -80,6 +85,29 @@ void AtomGrid::Remove(int a) {
   if (slots_[s].head == -1) slots_[s].head = kFreed;
 }
 
+// The cells along side k within `margin` of a centre: all but the longest
+// run of cells, around the box, that holds no centre, narrowed by the margin
+// and a cell more on both ends.
+AtomGrid::Span AtomGrid::SpanOf(const double* centre, std::size_t centres, int k,
+                                double margin) const {
+  const std::int64_t n = per_side_;
+  std::vector<bool> held(static_cast<std::size_t>(n), false);
+  for (std::size_t i = 0; i < centres; ++i) {
+    double w[3];
+    WrapIntoBox(centre + 3 * i, w);
+    held[CellOf(w[k])] = true;
+  }
+  std::int64_t gap = 0, end = 0;  // the longest run without centres, and its last cell
+  for (std::int64_t i = 0, run = 0; i < 2 * n; ++i) {
+    run = held[i % n] ? 0 : run + 1;
+    if (run > gap && run <= n) gap = run, end = i % n;
+  }
+  const double widen = std::ceil(margin * static_cast<double>(n)) + 1;
+  if (!(static_cast<double>(n - gap) + 2 * widen < static_cast<double>(n))) return {0, n};
+  const auto cells = static_cast<std::int64_t>(widen);
+  return {((end + 1 - cells) % n + n) % n, n - gap + 2 * cells};
+}
+
 // The cell along one side of a wrapped coordinate: 1 (the box's far face)
 // counts as 0, and what is not a number lies in the first cell.
 std::int64_t AtomGrid::CellOf(double w) const {
@@ -94,9 +122,14 @@ std::uint64_t AtomGrid::KeyOf(const double* w) const {
 
 std::size_t AtomGrid::SlotOf(std::uint64_t key) const {
   if (dense_) {
-    const auto n = static_cast<std::uint64_t>(per_side_);
-    const std::uint64_t side = (std::uint64_t{1} << 21) - 1;
-    return static_cast<std::size_t>(((key >> 42) * n + (key >> 21 & side)) * n + (key & side));
+    std::size_t slot = 0;
+    for (int k = 2; k >= 0; --k) {
+      const auto cell = static_cast<std::int64_t>(key >> 21 * k & ((1 << 21) - 1));
+      const std::int64_t along = (cell - spans_[k].first + per_side_) % per_side_;
+      if (along >= spans_[k].count) return slots_.size() - 1;
+      slot = slot * static_cast<std::size_t>(spans_[k].count) + static_cast<std::size_t>(along);
+    }
+    return slot;
   }
   return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
 }

@@ -1,7 +1,9 @@
 // The atoms placed so far, by cell of a grid over the periodic box, so that a
-// new position is compared with the atoms near it only. Cells that hold atoms
-// are found through a hash table: empty space costs nothing, and the memory
-// follows the atoms, wherever they lie.
+// new position is compared with the atoms near it only. Where the cells that
+// atoms can reach are no more than twice the atoms, each has a slot of its
+// own (atoms near in space lie near in memory); otherwise the cells that hold
+// atoms are found through a hash table. Either way empty space costs nothing,
+// and the memory follows the atoms, wherever they lie.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +12,13 @@
 
 class AtomGrid {
  public:
-  // Room for `atoms` atoms. Atoms have classes 0 .. classes - 1; two atoms of
-  // classes a and b may not come closer than the square root of
-  // reach2[a * classes + b] (box units; 0: as close as they like).
-  AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms);
+  // Room for `atoms` atoms, every one within `margin` of one of the
+  // `centres` central atoms at `centre` (x, y, z each; box units). Atoms have
+  // classes 0 .. classes - 1; two atoms of classes a and b may not come closer
+  // than the square root of reach2[a * classes + b] (box units; 0: as close as
+  // they like).
+  AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms, const double* centre,
+           std::size_t centres, double margin);
 
   // The bytes the grid takes for `atoms` atoms, at most.
   static double Bytes(std::size_t atoms);
@@ -43,6 +48,11 @@ class AtomGrid {
     std::uint32_t tag;  // bits of the cell's hash, to skip other cells
     int head;           // the cell's first atom, or kEmpty, or kFreed
   };
+  // Cells along one side, from `first` on, around the box.
+  struct Span {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+  };
   struct Cells {
     int count = 0;
     std::uint64_t key[8];
@@ -51,6 +61,7 @@ class AtomGrid {
   static constexpr int kEmpty = -1;  // never used: ends a search
   static constexpr int kFreed = -2;  // a cell emptied by Remove
 
+  Span SpanOf(const double* centre, std::size_t centres, int k, double margin) const;
   std::int64_t CellOf(double w) const;
   std::uint64_t KeyOf(const double* w) const;
   std::size_t SlotOf(std::uint64_t key) const;
@@ -63,7 +74,8 @@ class AtomGrid {
   int classes_;
   std::int64_t per_side_ = 1;
   int slot_bits_ = 4;
-  bool dense_ = false;  // a slot for every cell, at the cell's own index
+  bool dense_ = false;  // a slot for every cell atoms can reach, in spans_
+  Span spans_[3];
   std::vector<Slot> slots_;
   std::vector<Atom> atoms_;
 };

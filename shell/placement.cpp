@@ -119,10 +119,15 @@ class ShellDraw {
   // another are the input's doing, and are only counted.
   void AddCentres(const SimpleCfg& input, Report& report) {
     if (!reach_) return;
+    // Every neighbour lies within the largest outer radius of its centre.
+    double margin = 0;
+    for (const CrowdMember& member : crowd_) margin = std::max(margin, member.outer);
     WithMemoryGuard("SimpleCfg::ArrangeNeighbours", how_.parameters, [&] {
       const auto atoms = static_cast<std::size_t>(SimpleCfg::natoms);
       ClaimMemory(AtomGrid::Bytes(atoms), how_.parameters, "SimpleCfg::ArrangeNeighbours");
-      grid_ = std::make_unique<AtomGrid>(reach_->squared(), reach_->classes(), atoms);
+      grid_ = std::make_unique<AtomGrid>(reach_->squared(), reach_->classes(), atoms,
+                                         input.coords.get(),
+                                         static_cast<std::size_t>(SimpleCfg::nmolecules), margin);
     });
     const int ct = SimpleCfg::centraltype;
     int close = 0;
