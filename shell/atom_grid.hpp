@@ -1,9 +1,10 @@
 // The atoms placed so far, by cell of a grid over the periodic box, so that a
 // new position is compared with the atoms near it only. Where the cells that
-// atoms can reach are no more than twice the atoms, each has a slot of its
-// own (atoms near in space lie near in memory); otherwise the cells that hold
-// atoms are found through a hash table. Either way empty space costs nothing,
-// and the memory follows the atoms, wherever they lie.
+// atoms can reach are no more than the slots a hash table would have (two to
+// four for each atom), each has a slot of its own (atoms near in space lie
+// near in memory); otherwise the cells that hold atoms are found through a
+// hash table. Either way empty space costs nothing, and the memory follows
+// the atoms, wherever they lie.
 #pragma once
 
 #include <cstddef>
