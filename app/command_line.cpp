@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -144,17 +143,6 @@ struct Arguments {
   std::map<std::string, std::string> options;
 };
 
-// A positive finite number, or nothing.
-std::optional<double> Distance(const std::string& text) {
-  double value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !(value > 0) ||
-      !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 // Why the value `text` of the option `name` is no positive finite number.
 std::string DistanceProblem(const std::string& name, const std::string& text) {
   errno = 0;
@@ -172,7 +160,7 @@ std::string DistanceProblem(const std::string& name, const std::string& text) {
 // distances by pair of types, or nothing.
 std::optional<std::string> MinDistanceProblem(const std::string& text) {
   if (text.find('=') == std::string::npos) {
-    if (Distance(text)) return std::nullopt;
+    if (PositiveDistance(text)) return std::nullopt;
     return DistanceProblem("--min-distance", text);
   }
   std::string problem;
@@ -281,10 +269,10 @@ int Run(const Command& command, const Arguments& arguments) {
       return status;
     }
     if (command.name == std::string("convert")) {
-      const ConvertRequest request{arguments.operands[0], arguments.operands[1],
-                                   option("--types") == "name" ? TypeBy::kName : TypeBy::kElement,
-                                   Names(option("--names")),
-                                   option("--box") ? Distance(*option("--box")) : std::nullopt};
+      const ConvertRequest request{
+          arguments.operands[0], arguments.operands[1],
+          option("--types") == "name" ? TypeBy::kName : TypeBy::kElement, Names(option("--names")),
+          option("--box") ? PositiveDistance(*option("--box")) : std::nullopt};
       RefuseSameFiles({request.in}, {request.out}, report);
       RunConvert(request, report);
       report.PrintWarnings();
@@ -325,7 +313,8 @@ std::optional<std::string> ValueProblem(const Command& command, const Arguments&
   const auto value = [&](const char* name) { return arguments.options.at(name); };
   if (given("--seed") && !Seed(value("--seed")))
     return "--seed takes a whole number from 1 to 2147483647, not '" + value("--seed") + "'";
-  if (given("--box") && !Distance(value("--box"))) return DistanceProblem("--box", value("--box"));
+  if (given("--box") && !PositiveDistance(value("--box")))
+    return DistanceProblem("--box", value("--box"));
   if (given("--min-distance")) {
     if (auto problem = MinDistanceProblem(value("--min-distance"))) return problem;
   }

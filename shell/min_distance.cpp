@@ -7,10 +7,7 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-// A positive finite number filling the whole text.
-std::optional<double> Distance(std::string_view text) {
+std::optional<double> PositiveDistance(std::string_view text) {
   double value{};
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || !(value > 0) ||
@@ -19,6 +16,8 @@ std::optional<double> Distance(std::string_view text) {
   }
   return value;
 }
+
+namespace {
 
 // A type number (1 or more) filling the whole text.
 std::optional<int> Type(std::string_view text) {
@@ -33,7 +32,7 @@ std::optional<int> Type(std::string_view text) {
 bool ReadItem(std::string_view item, MinDistances& distances, bool& others, std::string& problem) {
   const std::size_t equals = item.find('=');
   const std::string_view key = item.substr(0, equals);
-  const auto distance = Distance(equals == item.npos ? "" : item.substr(equals + 1));
+  const auto distance = PositiveDistance(equals == item.npos ? "" : item.substr(equals + 1));
   const std::size_t dash = key.find('-');
   const auto first = Type(key.substr(0, dash));
   const auto second = Type(dash == key.npos ? "" : key.substr(dash + 1));
@@ -72,7 +71,7 @@ double MinDistances::Of(int a, int b) const {
 std::optional<MinDistances> ParseMinDistances(std::string_view text, std::string& problem) {
   MinDistances distances;
   if (text.find('=') == text.npos) {
-    const auto all = Distance(text);
+    const auto all = PositiveDistance(text);
     if (!all) problem = std::string("'").append(text).append("' is not a positive number");
     distances.others = all.value_or(0);
     return all ? std::optional(distances) : std::nullopt;

@@ -22,6 +22,9 @@ struct MinDistances {
   double Of(int a, int b) const;
 };
 
+// A positive finite number filling the whole text, or nothing.
+std::optional<double> PositiveDistance(std::string_view text);
+
 // "D" for every pair, or items "A-B=D" and "*=D" separated by commas (D
 // positive, A and B type numbers, no pair twice). Nothing, and the reason in
 // `problem`, for any other text.
