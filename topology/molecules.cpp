@@ -247,14 +247,28 @@ MoleculeBonds StatedBonds(const Molecules& molecules, const Structure& structure
   return bonds;
 }
 
-MoleculeBonds DistanceBonds(const Molecules& molecules, const Structure& structure,
-                            const MoleculeSources& sources) {
+// The stated bonds of the types that state any; by distance for the others.
+MoleculeBonds ResidueBonds(const Molecules& molecules, const Structure& structure,
+                           const MoleculeSources& sources, std::vector<Warning>& warnings) {
+  const std::size_t count = molecules.start.size() - 1;
+  MoleculeBonds stated;
+  stated.start.assign(count + 1, 0);
+  if (!structure.bonds.empty()) {
+    stated = StatedBonds(molecules, structure, structure.bonds, sources, warnings);
+  }
+  std::vector<bool> states(molecules.types.size(), false);
+  for (std::size_t m = 0; m < count; ++m) {
+    if (!stated.Of(m).empty()) states[static_cast<std::size_t>(molecules.type[m])] = true;
+  }
+  if (std::find(states.begin(), states.end(), false) == states.end()) return stated;
   const Box box(structure.cell, sources.structure_file);
   const std::vector<double> radii = CovalentRadii(structure, sources.structure_file);
   MoleculeBonds bonds;
-  for (std::size_t m = 0; m + 1 < molecules.start.size(); ++m) {
-    const Pairs found =
-        BondsAmong(structure, box, radii, molecules.AtomsOf(m), sources.bond_factor);
+  for (std::size_t m = 0; m < count; ++m) {
+    const auto found =
+        states[static_cast<std::size_t>(molecules.type[m])]
+            ? Pairs(stated.Of(m).begin(), stated.Of(m).end())
+            : BondsAmong(structure, box, radii, molecules.AtomsOf(m), sources.bond_factor);
     bonds.pairs.insert(bonds.pairs.end(), found.begin(), found.end());
     bonds.Close();
   }
@@ -421,10 +435,7 @@ Molecules MoleculesOfStructure(const Structure& structure, const MoleculeSources
                   [](const StructureAtom& atom) { return !atom.residue.empty(); });
   if (residues) {
     Molecules molecules = ByResidues(structure);
-    const MoleculeBonds bonds =
-        structure.bonds.empty()
-            ? DistanceBonds(molecules, structure, sources)
-            : StatedBonds(molecules, structure, structure.bonds, sources, molecules.warnings);
+    const MoleculeBonds bonds = ResidueBonds(molecules, structure, sources, molecules.warnings);
     SettleBonds(molecules, bonds, structure, sources);
     return molecules;
   }

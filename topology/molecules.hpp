@@ -48,5 +48,5 @@ Molecules MoleculesOfTopology(const Structure& structure, const Topology& topolo
 
 // Without a topology: residues where the structure has them, else the
 // connected parts of the bond graph. Bonds are the structure's own (CONECT)
-// where it states any, else found by distance.
+// for the types whose molecules state any, else found by distance.
 Molecules MoleculesOfStructure(const Structure& structure, const MoleculeSources& sources);

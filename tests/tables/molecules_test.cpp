@@ -84,13 +84,16 @@ TEST(Molecules, MostMoleculesOfATypeGiveItsBondsTheOthersAreNamed) {
             "are used for all; the first: molecule 1 from atom 1 (OW)\n");
 }
 
-TEST(Molecules, StatedBondsWithinMoleculesAndThoseJoiningTwo) {
+TEST(Molecules, StatedBondsWithinMoleculesThoseJoiningTwoAndTypesStatingNone) {
   Structure box = tables::InUnit("nm");
   AddWater(box, 1, {0, 0, 0});
   AddWater(box, 2, {1, 0, 0});
+  AddMethanol(box, 3, {2, 0, 0});  // states no bonds: by distance
   box.bonds = {{1, 0}, {0, 2}, {2, 0}, {4, 3}, {3, 5}, {2, 3}, {1, 2}, {4, 5}};
   const Molecules molecules = MoleculesOfStructure(box, kSources);
-  EXPECT_EQ(Summary(molecules), "SOL x2/3: 1-2 1-3 2-3; 1[ 1 2 3 ]1[ 4 5 6 ]");
+  EXPECT_EQ(Summary(molecules),
+            "SOL x2/3: 1-2 1-3 2-3; MET x1/6: 1-2 1-3 1-4 1-5 5-6; "
+            "1[ 1 2 3 ]1[ 4 5 6 ]2[ 7 8 9 10 11 12 ]");
   EXPECT_EQ(Warnings(molecules),
             "box.gro: 1 bonds join two molecules and are left out; the first: atom 3 (HW2) and "
             "atom 4 (OW)\n");
