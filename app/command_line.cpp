@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/check.hpp"
+#include "app/constrain.hpp"
 #include "app/convert.hpp"
 #include "app/driver.hpp"
 #include "io/error.hpp"
@@ -100,6 +101,38 @@ const std::vector<Command> kCommands = {
       {"--box", "L",
        "The edge of a cubic box for an input that gives none (plain XYZ, a\n"
        "PDB without CRYST1), in its length unit."}}},
+    {"constrain",
+     "STRUCTURE STEM",
+     "Finds the molecules of STRUCTURE (.gro, PDB, mmCIF or XYZ), their bonds\n"
+     "and every pair of atoms up to --depth bonds apart, and writes STEM.cfg\n"
+     "(as convert writes it), STEM.dat (the pair list, every line commented)\n"
+     "and STEM.fnc (as expand writes it from STEM.dat); then checks them as\n"
+     "check does. Molecules come from --topology, else from the residues, else\n"
+     "from the bond graph; bonds from the topology, else from CONECT records,\n"
+     "else from covalent radii. Exit status 1 when any constraint fails.",
+     {{"--topology", "FILE",
+       "A GROMACS topology (.top or .itp): its [ molecules ] in order, its\n"
+       "bonds, constraints and settles."},
+      {"--define", "NAME,...",
+       "Defines names for the topology's #ifdef and #ifndef, as grompp's -D\n"
+       "(NAME or NAME=VALUE)."},
+      {"--depth", "N",
+       "Pairs up to N bonds apart: 1 (bonds), 2 (and the 1-3 pairs of the\n"
+       "angles; the default) or 3 (and the 1-4 pairs)."},
+      {"--tolerance", "T",
+       "Each window holds its kind's references -/+ T: a length (0.01) or a\n"
+       "share of each reference (3%); 20% by default."},
+      {"--types", "element|name",
+       "Types the atoms by element (the default) or by atom name, as convert\n"
+       "does; kinds are named after these types."},
+      {"--bond-factor", "F",
+       "Bonds by distance: atoms closer than F times the sum of their covalent\n"
+       "radii (1.2 by default)."},
+      {"--reference", "mean|topology",
+       "A pair's reference distance: its mean over the molecules (the\n"
+       "default), or the length the topology states where it states one."},
+      {"--box", "L", "The edge of a cubic box for an input that gives none."},
+      {"--strict", nullptr, "Treats every warning as an error: nothing is written."}}},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -195,6 +228,15 @@ std::optional<std::vector<std::string>> Names(const std::optional<std::string>& 
   return names;
 }
 
+// A tolerance: a positive length ("0.01") or a positive share ("3%").
+std::optional<Tolerance> ToleranceOf(std::string text) {
+  const bool relative = !text.empty() && text.back() == '%';
+  if (relative) text.pop_back();
+  const std::optional<double> value = Distance(text);
+  if (!value) return std::nullopt;
+  return Tolerance{relative ? *value / 100 : *value, relative};
+}
+
 constexpr std::size_t kAtomsListed = 10;
 
 // Prints a summary line for each file a run wrote; after an expansion, the
@@ -246,6 +288,29 @@ struct CommandLineReport final : Report {
   std::vector<Warning> warnings;
 };
 
+int Constrain(const Arguments& arguments, Report& report) {
+  const auto option = [&](const char* name) {
+    const auto found = arguments.options.find(name);
+    return found == arguments.options.end() ? std::optional<std::string>() : found->second;
+  };
+  ConstrainRequest request;
+  request.structure = arguments.operands[0];
+  request.stem = arguments.operands[1];
+  request.topology = option("--topology");
+  request.defines = Names(option("--define")).value_or(std::vector<std::string>());
+  if (const auto depth = option("--depth")) request.depth = std::stoi(*depth);
+  if (const auto tolerance = option("--tolerance")) request.tolerance = *ToleranceOf(*tolerance);
+  if (option("--types") == "name") request.types = TypeBy::kName;
+  if (const auto factor = option("--bond-factor")) request.bond_factor = *Distance(*factor);
+  request.topology_reference = option("--reference") == "topology";
+  if (const auto box = option("--box")) request.box = Distance(*box);
+  const RunFiles files(request.stem);
+  std::vector<std::string> inputs = {request.structure};
+  if (request.topology) inputs.push_back(*request.topology);
+  RefuseSameFiles(inputs, {files.cfg, files.dat, files.fnc});
+  return RunConstrain(request, report);
+}
+
 // Runs a command, with the one catch of the command line: "fncprep: " and the
 // error, exit status 1, after the warnings kept.
 int Run(const Command& command, const Arguments& arguments) {
@@ -277,6 +342,11 @@ int Run(const Command& command, const Arguments& arguments) {
       RunConvert(request, report);
       report.PrintWarnings();
       return 0;
+    }
+    if (command.name == std::string("constrain")) {
+      const int status = Constrain(arguments, report);
+      report.PrintWarnings();
+      return status;
     }
     const RunFiles files(arguments.operands[0]);
     RunObjects run;
@@ -329,6 +399,30 @@ std::optional<std::string> ValueProblem(const Command& command, const Arguments&
   if (given("--names") && !Names(value("--names"))) {
     return "--names takes names without blanks, separated by commas, not '" + value("--names") +
            "'";
+  }
+  if (given("--depth") && value("--depth") != "1" && value("--depth") != "2" &&
+      value("--depth") != "3")
+    return "--depth takes 1, 2 or 3, not '" + value("--depth") + "'";
+  if (given("--tolerance") && !ToleranceOf(value("--tolerance"))) {
+    return "--tolerance takes a positive length or a positive share such as 3%, not '" +
+           value("--tolerance") + "'";
+  }
+  if (given("--bond-factor") && !Distance(value("--bond-factor")))
+    return "--bond-factor takes a positive number, not '" + value("--bond-factor") + "'";
+  if (given("--define") && !Names(value("--define"))) {
+    return "--define takes names without blanks, separated by commas, not '" + value("--define") +
+           "'";
+  }
+  if (given("--reference") && value("--reference") != "mean" && value("--reference") != "topology")
+    return "--reference takes mean or topology, not '" + value("--reference") + "'";
+  if (given("--reference") && value("--reference") == "topology" && !given("--topology"))
+    return "--reference topology needs --topology";
+  if (command.name == std::string("constrain")) {
+    const std::optional<Format> format = FormatOf(arguments.operands[0]);
+    if (!format || *format == Format::kCfg) {
+      return "'" + arguments.operands[0] +
+             "' has no extension of a structure (.gro .pdb .ent .cif .mmcif .xyz .extxyz)";
+    }
   }
   if (command.name != std::string("convert")) return std::nullopt;
   for (std::size_t i = 0; i < 2; ++i) {

@@ -20,21 +20,6 @@
 
 namespace {
 
-Structure ReadStructure(Format format, const std::string& file, Report& report) {
-  std::ifstream in;
-  OpenOn(in, file, std::ios::in | std::ios::binary, report);
-  switch (format) {
-    case Format::kGro:
-      return ReadGro(in, file);
-    case Format::kPdb:
-      return ReadPdb(in, file);
-    case Format::kCif:
-      return ReadCif(in, file);
-    default:
-      return ReadXyz(in, file);
-  }
-}
-
 void WriteStructure(Format format, const Structure& structure, const AtomTypes& types,
                     const std::string& file, Report& report) {
   RunOutputs outputs({});  // the command line has refused an output that is the input
@@ -96,6 +81,33 @@ std::optional<Format> FormatOf(const std::string& file) {
   return {};
 }
 
+Structure ReadStructure(const std::string& file, std::optional<double> box, Report& report) {
+  std::ifstream in;
+  OpenOn(in, file, std::ios::in | std::ios::binary, report);
+  Structure structure;
+  switch (*FormatOf(file)) {
+    case Format::kGro:
+      structure = ReadGro(in, file);
+      break;
+    case Format::kPdb:
+      structure = ReadPdb(in, file);
+      break;
+    case Format::kCif:
+      structure = ReadCif(in, file);
+      break;
+    default:
+      structure = ReadXyz(in, file);
+  }
+  if (box) {
+    if (structure.cell) {
+      throw LocatedError::Text(file, structure.cell_line,
+                               "gives its box; --box is for a file without one");
+    }
+    structure.cell = Cell{{{*box, 0, 0}, {0, *box, 0}, {0, 0, *box}}};
+  }
+  return structure;
+}
+
 std::vector<std::string> NamesForTypes(const std::vector<std::string>& names, std::size_t types) {
   if (names.size() != types) {
     throw LocatedError("--names", 0, std::to_string(types) + " names, one for each type",
@@ -118,22 +130,10 @@ void RunConvert(const ConvertRequest& request, Report& report) {
       structure = ToStructure(config);
       types = TypesOf(config);
     } else {
-      structure = ReadStructure(in, request.in, report);
-      if (request.box) {
-        if (structure.cell) {
-          throw LocatedError::Text(request.in, structure.cell_line,
-                                   "gives its box; --box is for a file without one");
-        }
-        const double l = *request.box;
-        structure.cell = Cell{{{l, 0, 0}, {0, l, 0}, {0, 0, l}}};
-      }
+      structure = ReadStructure(request.in, request.box, report);
       types = TypesOf(structure, request.types, request.in);
       if (request.names)
         Rename(structure, types, NamesForTypes(*request.names, types.names.size()));
-      if (out == Format::kCfg && !structure.cell) {
-        throw LocatedError(request.in, 0, "a box (CRYST1 in a PDB, Lattice= in an XYZ, or --box L)",
-                           "none");
-      }
       if (out == Format::kCfg) config = ToConfiguration(structure, types, request.in);
     }
     if (structure.atoms.empty()) throw LocatedError(request.in, 0, "at least one atom", "none");

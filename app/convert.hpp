@@ -27,5 +27,10 @@ struct ConvertRequest {
 // name, atoms) and the length unit on standard output.
 void RunConvert(const ConvertRequest& request, Report& report);
 
+// The structure of `file`, of a format FormatOf knows other than the
+// configuration, in a cubic box of edge `box` where one is given: a file that
+// gives its own box is then a located error.
+Structure ReadStructure(const std::string& file, std::optional<double> box, Report& report);
+
 // `names` as the names of `types` types: a located error unless there are as many.
 std::vector<std::string> NamesForTypes(const std::vector<std::string>& names, std::size_t types);

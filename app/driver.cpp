@@ -3,6 +3,7 @@
 #include "app/driver.hpp"
 
 #include <fstream>
+#include <iostream>
 
 #include "cfg/configuration.hpp"
 #include "io/file_stream.hpp"
@@ -43,7 +44,7 @@ void ExpandPairs(const RunFiles& files, RunObjects& run, Report& report) {
   std::ifstream in;
   OpenOn(in, files.dat, std::ios::in, report);
   FNC::GetFNCParams2(in, files.dat, report);
-  FNC::AssemblePatterns(report);
+  FNC::AssemblePatterns(report, std::cout);
   run.output = std::make_unique<SimpleCfg>(report);
   run.constraints = std::make_unique<FNC>(report);
   run.constraints->ExpandPatterns();

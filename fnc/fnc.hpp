@@ -56,8 +56,9 @@ class FNC {
   // Mode 2: the pair list (on a stream opened on the file `name`), the
   // patterns and their repetition over all molecules.
   static int GetFNCParams2(std::istream& in, const std::string& name, Report& report);
-  // Its notice of the atoms no pattern reaches (`covered` 0) goes to `report`.
-  static void AssemblePatterns(Report& report);
+  // Prints each type's pattern on `patterns`; its notice of the atoms no
+  // pattern reaches (`covered` 0) goes to `report`.
+  static void AssemblePatterns(Report& report, std::ostream& patterns);
   void ExpandPatterns();
 
   // Writes the set as a ".fnc" file, on a stream opened on the file `name`.

@@ -11,6 +11,7 @@
 #include "fnc/fnc.hpp"
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
+#include "io/number_format.hpp"
 #include "io/text_reader.hpp"
 #include "io/text_writer.hpp"
 
@@ -177,4 +178,26 @@ ConstraintFile ReadConstraintFile(std::istream& in, const std::string& name) {
   for (int& neighbour : file.neighbour) --neighbour;
   for (int& kind : file.kind) --kind;
   return file;
+}
+
+double WindowBound(double value, bool lower) {
+  if (value == 0 || (lower && value < 0)) return 0;
+  const auto parsed = [](const std::string& text) {
+    double number{};
+    std::from_chars(text.data(), text.data() + text.size(), number);
+    return number;
+  };
+  // The most significant digits whose text fits, moved one unit outwards
+  // where the nearest text narrows the window by more than rounding's noise
+  // (0.1 + 0.01 is a bit above 0.11); one digit always fits ("0.0002",
+  // "3e-05", "2e+06").
+  const double noise = 1e-12 * std::abs(value);
+  for (int digits = 6;; --digits) {
+    const double unit = std::pow(10.0, std::floor(std::log10(std::abs(value))) - digits + 1);
+    std::string text = GeneralText(value, digits);
+    if (lower ? parsed(text) > value + noise : parsed(text) < value - noise) {
+      text = GeneralText(parsed(text) + (lower ? -unit : unit), digits);
+    }
+    if (text.size() <= 6 || digits == 1) return parsed(text);
+  }
 }

@@ -1,6 +1,11 @@
 // The mode-2 pair list: counts of the molecule types, then one record per
 // constrained pair of each type's first molecule, with the same pair in the
-// second molecule. Everything that knows this file's layout is here.
+// second molecule. Everything that knows this file's layout is here: its
+// reader, and the writer of a list that a program built.
+#include "fnc/pair_list.hpp"
+
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -167,4 +172,67 @@ int FNC::GetFNCParams2(std::istream& in, const std::string& name, Report& report
     }
   });
   return 1;
+}
+
+namespace {
+
+// A record's numbers, then its comment in a column of its own where they
+// leave room.
+void Line(std::ostream& out, std::string numbers, const std::string& comment) {
+  numbers.resize(std::max<std::size_t>(numbers.size(), 23), ' ');
+  out << numbers << " ! " << comment << '\n';
+}
+
+// Numbers separated by blanks.
+std::string Joined(const std::vector<std::int64_t>& numbers) {
+  std::string text;
+  for (const std::int64_t number : numbers) {
+    if (!text.empty()) text += ' ';
+    text += std::to_string(number);
+  }
+  return text;
+}
+
+}  // namespace
+
+void WritePairList(std::ostream& out, const PairList& list) {
+  std::string names = "molecule types with constrained pairs:";
+  std::vector<std::int64_t> molecules, atoms, pairs;
+  for (const ListedType& type : list.types) {
+    names.append(" ").append(type.name);
+    molecules.push_back(type.molecules);
+    atoms.push_back(type.atoms);
+    pairs.push_back(static_cast<std::int64_t>(type.pairs.size()));
+  }
+  Line(out, std::to_string(list.atoms), "atoms in the configuration");
+  Line(out, std::to_string(list.types.size()), names);
+  Line(out, Joined(molecules), "molecules of each type");
+  Line(out, Joined(atoms), "atoms in one molecule of each type");
+  Line(out, Joined(pairs), "constrained pairs in one molecule of each type");
+  std::vector<bool> named(list.kinds.size(), false);
+  for (const ListedType& type : list.types) {
+    for (std::size_t p = 0; p < type.pairs.size(); ++p) {
+      const ListedPair& pair = type.pairs[p];
+      const auto k = static_cast<std::size_t>(pair.kind - 1);
+      std::string numbers = std::to_string(pair.kind);
+      std::string comment = "kind " + numbers;
+      comment.append(": ").append(list.kinds[k].first_type).append("-");
+      comment.append(list.kinds[k].second_type).append(", depth ");
+      comment.append(std::to_string(list.kinds[k].depth));
+      if (!named[k]) {
+        named[k] = true;
+        numbers.append(" ").append(GeneralText(list.kinds[k].lower));
+        numbers.append(" ").append(GeneralText(list.kinds[k].upper));
+        comment += ", its window";
+      }
+      Line(out, numbers, comment);
+      std::string names_of_pair = type.name + " pair " + std::to_string(p + 1);
+      names_of_pair.append(": ").append(pair.first_name).append(" - ").append(pair.second_name);
+      names_of_pair.append(", depth ").append(std::to_string(pair.depth)).append(", reference ");
+      names_of_pair.append(GeneralText(pair.reference))
+          .append(pair.stated ? " (topology)" : " (mean)");
+      Line(out, Joined({pair.first, pair.second, pair.first_next, pair.second_next}),
+           names_of_pair);
+    }
+  }
 }

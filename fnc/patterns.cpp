@@ -2,8 +2,8 @@
 // tested for consistency and printed; then repeated over every molecule.
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -128,23 +128,23 @@ void OrderPattern(int first, int size) {
   }
 }
 
-void PrintPattern(int first, int size) {
-  std::cout << "The FNC constraints for the smallest indexed molecule:" << std::endl
-            << "central index,   neighbour count, central offset" << std::endl
-            << "\tneighbour indices" << std::endl
-            << "\tconstraint type\n"
-            << std::endl;
+void PrintPattern(std::ostream& out, int first, int size) {
+  out << "The FNC constraints for the smallest indexed molecule:" << std::endl
+      << "central index,   neighbour count, central offset" << std::endl
+      << "\tneighbour indices" << std::endl
+      << "\tconstraint type\n"
+      << std::endl;
   for (int row = first; row < first + size; ++row) {
-    std::cout << FNC::patcentral[row] << "   " << FNC::patcount[row] << "   " << FNC::patoffset[row]
-              << std::endl;
-    for (const int neighbour : FNC::patneighbour[row]) std::cout << '\t' << neighbour;
-    std::cout << std::endl;
-    for (const int kind : FNC::patconstrainttype[row]) std::cout << '\t' << kind;
-    std::cout << std::endl;
+    out << FNC::patcentral[row] << "   " << FNC::patcount[row] << "   " << FNC::patoffset[row]
+        << std::endl;
+    for (const int neighbour : FNC::patneighbour[row]) out << '\t' << neighbour;
+    out << std::endl;
+    for (const int kind : FNC::patconstrainttype[row]) out << '\t' << kind;
+    out << std::endl;
   }
 }
 
-void BuildPatterns() {
+void BuildPatterns(std::ostream& patterns) {
   // A type never has more slots than atoms per molecule, nor more than two
   // per pair, so the slots take room in proportion to the pairs.
   FNC::patfirst.assign(1, 0);
@@ -184,7 +184,7 @@ void BuildPatterns() {
     }
     FNC::patsize[j] = type.count();
     OrderPattern(FNC::patfirst[j], type.count());
-    PrintPattern(FNC::patfirst[j], type.count());
+    PrintPattern(patterns, FNC::patfirst[j], type.count());
   }
 }
 
@@ -295,9 +295,9 @@ void CountEntries() {
 
 }  // namespace
 
-void FNC::AssemblePatterns(Report& report) {
-  WithMemoryGuard("FNC::AssemblePatterns", FNC::pairlist, [&report] {
-    BuildPatterns();
+void FNC::AssemblePatterns(Report& report, std::ostream& patterns) {
+  WithMemoryGuard("FNC::AssemblePatterns", FNC::pairlist, [&report, &patterns] {
+    BuildPatterns(patterns);
     CheckIndices();
     CheckOverlap();
     const auto unconstrained = std::count(FNC::covered.begin(), FNC::covered.end(), 0);

@@ -50,7 +50,9 @@ AtomTypes TypesOf(const Structure& structure, TypeBy by, const std::string& file
 
 TypedConfiguration ToConfiguration(const Structure& structure, const AtomTypes& types,
                                    const std::string& file) {
-  if (!structure.cell) throw LocatedError(file, 0, "a periodic box", "none");
+  if (!structure.cell) {
+    throw LocatedError(file, 0, "a box (CRYST1 in a PDB, Lattice= in an XYZ, or --box L)", "none");
+  }
   TypedConfiguration config;
   config.title = structure.title;
   config.unit = structure.unit;

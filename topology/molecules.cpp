@@ -57,8 +57,8 @@ int TypeFor(Molecules& molecules, std::vector<int>& used, const Topology& topolo
   if (index < 0) {
     const TopologyMoleculeType& defined = topology.types[static_cast<std::size_t>(type)];
     index = static_cast<int>(molecules.types.size());
-    molecules.types.push_back(
-        {defined.name, 0, static_cast<int>(defined.atoms.size()), Normalized(defined.bonds)});
+    molecules.types.push_back({defined.name, 0, static_cast<int>(defined.atoms.size()),
+                               Normalized(defined.bonds), "topology"});
   }
   return index;
 }
@@ -248,17 +248,20 @@ MoleculeBonds StatedBonds(const Molecules& molecules, const Structure& structure
 }
 
 // The stated bonds of the types that state any; by distance for the others.
-MoleculeBonds ResidueBonds(const Molecules& molecules, const Structure& structure,
-                           const MoleculeSources& sources, std::vector<Warning>& warnings) {
+MoleculeBonds ResidueBonds(Molecules& molecules, const Structure& structure,
+                           const MoleculeSources& sources) {
   const std::size_t count = molecules.start.size() - 1;
   MoleculeBonds stated;
   stated.start.assign(count + 1, 0);
   if (!structure.bonds.empty()) {
-    stated = StatedBonds(molecules, structure, structure.bonds, sources, warnings);
+    stated = StatedBonds(molecules, structure, structure.bonds, sources, molecules.warnings);
   }
   std::vector<bool> states(molecules.types.size(), false);
   for (std::size_t m = 0; m < count; ++m) {
     if (!stated.Of(m).empty()) states[static_cast<std::size_t>(molecules.type[m])] = true;
+  }
+  for (std::size_t t = 0; t < states.size(); ++t) {
+    molecules.types[t].bonds_from = states[t] ? "structure" : "distance";
   }
   if (std::find(states.begin(), states.end(), false) == states.end()) return stated;
   const Box box(structure.cell, sources.structure_file);
@@ -328,7 +331,7 @@ int TypeOfKey(Molecules& molecules, std::map<std::string, int>& types, const std
       same += type.name == name || type.name.starts_with(name + "(");
     }
     molecules.types.push_back(
-        {same == 1 ? name : name + "(" + std::to_string(same) + ")", 0, size, {}});
+        {same == 1 ? name : name + "(" + std::to_string(same) + ")", 0, size, {}, {}});
   }
   return found->second;
 }
@@ -435,7 +438,7 @@ Molecules MoleculesOfStructure(const Structure& structure, const MoleculeSources
                   [](const StructureAtom& atom) { return !atom.residue.empty(); });
   if (residues) {
     Molecules molecules = ByResidues(structure);
-    const MoleculeBonds bonds = ResidueBonds(molecules, structure, sources, molecules.warnings);
+    const MoleculeBonds bonds = ResidueBonds(molecules, structure, sources);
     SettleBonds(molecules, bonds, structure, sources);
     return molecules;
   }
@@ -447,6 +450,9 @@ Molecules MoleculesOfStructure(const Structure& structure, const MoleculeSources
   Molecules molecules = ByComponents(structure, all);
   const MoleculeBonds bonds = StatedBonds(molecules, structure, all, sources, molecules.warnings);
   TypesOfComponents(molecules, structure, bonds);
+  for (MoleculeType& type : molecules.types) {
+    type.bonds_from = structure.bonds.empty() ? "distance" : "structure";
+  }
   SettleBonds(molecules, bonds, structure, sources);
   return molecules;
 }

@@ -19,6 +19,7 @@ struct MoleculeType {
   int size = 0;   // atoms in one molecule
   // Between atoms of a molecule counted from 0, first < second, in order.
   std::vector<Bond> bonds;
+  std::string bonds_from;  // "topology", "structure" (its CONECT records) or "distance"
 };
 
 struct Molecules {

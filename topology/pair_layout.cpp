@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "fnc/fnc_file.hpp"
+
 namespace {
 
 // Each atom's place in the configuration, counted from 1: all atoms of type
@@ -89,14 +91,15 @@ PairList LayOutPairs(const Structure& structure, const std::string& structure_fi
           {pair.kind + 1, index[a], index[b],
            index[static_cast<std::size_t>(next[static_cast<std::size_t>(pair.first)])],
            index[static_cast<std::size_t>(next[static_cast<std::size_t>(pair.second)])],
-           NameOf(structure.atoms[a]), NameOf(structure.atoms[b]), pair.depth, pair.reference});
+           NameOf(structure.atoms[a]), NameOf(structure.atoms[b]), pair.depth, pair.reference,
+           pair.stated});
     }
     list.types.push_back(std::move(listed));
   }
   for (const PairKind& kind : pairs.kinds) {
     list.kinds.push_back({types.names[static_cast<std::size_t>(kind.first_type)],
                           types.names[static_cast<std::size_t>(kind.second_type)], kind.depth,
-                          kind.lower, kind.upper});
+                          WindowBound(kind.lower, true), WindowBound(kind.upper, false)});
   }
   return list;
 }

@@ -9,6 +9,7 @@
 
 #include "io/error.hpp"
 #include "structure/structure.hpp"
+#include "structure/typing.hpp"
 #include "topology/molecules.hpp"
 
 // Absolute (a length) or relative (a fraction of each reference).
@@ -30,13 +31,6 @@ struct PairOptions {
   // The lengths the topology states, where it states one, instead of the
   // mean over the molecules.
   bool topology_reference = false;
-};
-
-// The configuration's atom types: a name for each, and each atom's type
-// counted from 0.
-struct AtomTypes {
-  std::vector<std::string> names;
-  std::vector<int> of_atom;
 };
 
 struct MoleculePair {

@@ -86,7 +86,7 @@ void Expand(const std::string& pairs, Report& report) {
   for (int k = 0; k < FNC::nconstraints; ++k)  // the uses of each kind
     FUZZ_REQUIRE(FNC::typeuses[k] == std::ranges::count(FNC::pairtype, k + 1));
   if (FNC::natoms > kMostAtoms) return;
-  FNC::AssemblePatterns(report);
+  FNC::AssemblePatterns(report, std::cout);
   FNC fnc(report);
   fnc.ExpandPatterns();
   std::ostringstream out;

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "fnc/fnc_file.hpp"
 #include "structures.hpp"
 #include "topology/pair_layout.hpp"
 
@@ -16,7 +19,6 @@ namespace {
 using tables::AddMethanol;
 using tables::AddResidue;
 using tables::AddWater;
-using tables::TypesOf;
 
 std::string Number(double value) {
   char text[32];
@@ -49,7 +51,7 @@ std::string Summary(const PairSet& set, const Molecules& molecules, const AtomTy
 
 std::string Pairs(const Structure& structure, const PairOptions& options) {
   const Molecules molecules = MoleculesOfStructure(structure, {"box.pdb", "", 1.2});
-  const AtomTypes types = TypesOf(structure);
+  const AtomTypes types = TypesOf(structure, TypeBy::kElement, "box.pdb");
   return Summary(FindPairs(structure, "box.pdb", molecules, types, options), molecules, types);
 }
 
@@ -122,7 +124,7 @@ TEST(Pairs, ReferencesAreMeansOrTheTopologysLengths) {
                             {{0, 1, 0.1}, {0, 2, 0.1}, {1, 2, 0.1633}}});
   topology.molecules.push_back({0, 2, "w.top", 4});
   const Molecules molecules = MoleculesOfTopology(box, topology, {"box.gro", "w.top", 1.2});
-  const AtomTypes types = TypesOf(box);
+  const AtomTypes types = TypesOf(box, TypeBy::kElement, "box.gro");
   const auto pairs = [&](bool stated) {
     return Summary(FindPairs(box, "box.gro", molecules, types, {2, {0.05, true}, stated}),
                    molecules, types);
@@ -157,7 +159,7 @@ TEST(Pairs, WarnsOfMoleculesFarFromTheReferencesAndOfTypesWithoutPairs) {
 // "TYPE xMOLECULES/ATOMS: kK i j i' j' (NAME-NAME depth ref) ..." and the kinds' windows.
 std::string Layout(const Structure& structure, bool by_name) {
   const Molecules molecules = MoleculesOfStructure(structure, {"box.gro", "", 1.2});
-  const AtomTypes types = TypesOf(structure, by_name);
+  const AtomTypes types = TypesOf(structure, by_name ? TypeBy::kName : TypeBy::kElement, "box.gro");
   const PairSet pairs =
       FindPairs(structure, "box.gro", molecules, types, {2, {0.01, false}, false});
   std::string text;
@@ -192,12 +194,12 @@ TEST(PairLayout, IndicesInTheFirstTwoMoleculesOfEachType) {
             "9 atoms\n"
             "SOL x3/3: k1 1 4 2 6 (SOL OW-SOL HW1 1 0.1) k1 1 5 2 7 (SOL OW-SOL HW2 1 0.1) "
             "k2 4 5 6 7 (SOL HW1-SOL HW2 2 0.141421)\n"
-            "O-H/1 0.09 0.11\nH-H/2 0.131421 0.151421\n");
+            "O-H/1 0.09 0.11\nH-H/2 0.1314 0.1515\n");
   EXPECT_EQ(Layout(box, true),
             "9 atoms\n"
             "SOL x3/3: k1 1 4 2 5 (SOL OW-SOL HW1 1 0.1) k2 1 7 2 8 (SOL OW-SOL HW2 1 0.1) "
             "k3 4 7 5 8 (SOL HW1-SOL HW2 2 0.141421)\n"
-            "OW-HW1/1 0.09 0.11\nOW-HW2/1 0.09 0.11\nHW1-HW2/2 0.131421 0.151421\n");
+            "OW-HW1/1 0.09 0.11\nOW-HW2/1 0.09 0.11\nHW1-HW2/2 0.1314 0.1515\n");
 }
 
 TEST(PairLayout, ALoneMoleculeAndTypesWithoutPairs) {
@@ -208,7 +210,7 @@ TEST(PairLayout, ALoneMoleculeAndTypesWithoutPairs) {
             "4 atoms\n"
             "SOL x1/3: k1 2 3 2 3 (SOL OW-SOL HW1 1 0.1) k1 2 4 2 4 (SOL OW-SOL HW2 1 0.1) "
             "k2 3 4 3 4 (SOL HW1-SOL HW2 2 0.141421)\n"
-            "O-H/1 0.09 0.11\nH-H/2 0.131421 0.151421\n");
+            "O-H/1 0.09 0.11\nH-H/2 0.1314 0.1515\n");
 }
 
 TEST(PairLayout, MoleculesOfATypeThatAreNotLaidOutAlike) {
@@ -222,6 +224,35 @@ TEST(PairLayout, MoleculesOfATypeThatAreNotLaidOutAlike) {
             "atom HW1 of molecule 3 of the type (atom 9 of the structure) is configuration atom 10 "
             "(the first two molecules' step 3); other molecules with the same atom types lie "
             "between them unevenly, found configuration atom 9");
+}
+
+TEST(WindowBound, AsManyDigitsAsSixColumnsHoldRoundedOutwards) {
+  const struct {
+    double value;
+    bool lower;
+    const char* bound;
+  } cases[] = {{0.0868229, true, "0.0868"}, {0.131527, false, "0.1316"},
+               {0.1 + 0.01, false, "0.11"}, {0.09, true, "0.09"},
+               {1.234567, true, "1.2345"},  {1.234567, false, "1.2346"},
+               {123.4567, false, "123.46"}, {99999.95, false, "100000"},
+               {0.0001234, true, "0.0001"}, {0.0001234, false, "0.0002"},
+               {1.5e-05, false, "2e-05"},   {1.5e-05, true, "1e-05"},
+               {9.999996, false, "10"},     {1234567, false, "2e+06"},
+               {-0.02, true, "0"},          {0, false, "0"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Number(WindowBound(c.value, c.lower)), c.bound) << c.value << " " << c.lower;
+  }
+  std::mt19937_64 random(5);
+  for (int i = 0; i < 20000; ++i) {
+    const double value = std::ldexp(static_cast<double>(random() >> 11) / 0x1p53,
+                                    static_cast<int>(random() % 60) - 30);
+    for (const bool lower : {true, false}) {
+      const double bound = WindowBound(value, lower);
+      ASSERT_LE(Number(bound).size(), 6u) << value;
+      ASSERT_TRUE(lower ? bound <= value * (1 + 1e-12) : bound >= value * (1 - 1e-12)) << value;
+      ASSERT_LE(std::abs(bound - value), value) << value;
+    }
+  }
 }
 
 }  // namespace

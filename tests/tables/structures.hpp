@@ -1,8 +1,7 @@
 // Small structures for the tables: waters and methanols placed where a test
-// wants them, and the configuration's atom types as convert numbers them.
+// wants them.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -47,19 +46,6 @@ inline void AddMethanol(Structure& structure, int number, const Position& at) {
               {"H3", "H", {-0.036, -0.051, -0.089}},
               {"O", "O", {0.143, 0, 0}},
               {"HO", "H", {0.175, 0.0905, 0}}});
-}
-
-// Types by element (or by atom name) numbered in order of first appearance.
-inline AtomTypes TypesOf(const Structure& structure, bool by_name = false) {
-  AtomTypes types;
-  std::map<std::string, int> known;
-  for (const StructureAtom& atom : structure.atoms) {
-    const std::string& name = by_name ? atom.name : atom.element;
-    const auto [found, added] = known.emplace(name, static_cast<int>(types.names.size()));
-    if (added) types.names.push_back(name);
-    types.of_atom.push_back(found->second);
-  }
-  return types;
 }
 
 }  // namespace tables
