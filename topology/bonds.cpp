@@ -9,19 +9,20 @@
 
 #include "io/error.hpp"
 
-Box::Box(const std::optional<Cell>& cell, const std::string& file) {
+Box::Box(const std::optional<Cell>& cell, const std::string& file, int line) {
   if (!cell) return;
   const Cell& c = *cell;
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
       if (i != j && c[i][j] != 0) {
-        throw LocatedError::Text(file, 0, "the cell's edges are not along the axes");
+        throw LocatedError::Text(file, line, "the cell's edges are not along the axes");
       }
     }
   }
   edges_ = Position{c[0][0], c[1][1], c[2][2]};
   for (const double edge : *edges_) {
-    if (!(edge > 0)) throw LocatedError::Text(file, 0, "the cell has an edge that is not positive");
+    if (!(edge > 0))
+      throw LocatedError::Text(file, line, "the cell has an edge that is not positive");
   }
 }
 
@@ -36,21 +37,15 @@ double Box::Distance(const Position& a, const Position& b) const {
 }
 
 std::vector<double> CovalentRadii(const Structure& structure, const std::string& file) {
-  // gemmi's radii are in angstrom.
-  double scale = 1;
-  if (structure.unit == "nm") {
-    scale = 0.1;
-  } else if (structure.unit != "A") {
-    throw LocatedError::Text(file, 0,
-                             "bonds cannot be found by distance in the length unit \"" +
-                                 structure.unit + "\" (only in nm or angstrom)");
-  }
+  // gemmi's radii are in angstrom, the unit XYZ files are taken to be in
+  // (they state none); .gro files are in nm.
+  const double scale = structure.unit == "nm" ? 0.1 : 1;
   std::vector<double> radii;
   radii.reserve(structure.atoms.size());
   for (const StructureAtom& atom : structure.atoms) {
     const gemmi::Element element(atom.element);
     if (element == gemmi::El::X) {
-      throw LocatedError::Text(file, 0,
+      throw LocatedError::Text(file, atom.line,
                                "atom " + std::to_string(radii.size() + 1) + " (" + atom.name +
                                    ") has no known element, so its bonds cannot be found by "
                                    "distance");

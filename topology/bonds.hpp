@@ -17,9 +17,9 @@ using Position = std::array<double, 3>;
 // Minimum-image distances in a rectangular cell, plain ones without a cell.
 class Box {
  public:
-  // Throws LocatedError (naming `file`) for a cell whose edges are not
-  // along the axes.
-  Box(const std::optional<Cell>& cell, const std::string& file);
+  // Throws LocatedError (naming `file` and the cell's `line`) for a cell
+  // whose edges are not along the axes.
+  Box(const std::optional<Cell>& cell, const std::string& file, int line);
 
   double Distance(const Position& a, const Position& b) const;
   const std::optional<Position>& edges() const { return edges_; }
@@ -28,9 +28,9 @@ class Box {
   std::optional<Position> edges_;
 };
 
-// The covalent radius of every atom's element, in the structure's unit (nm
-// or angstrom). Throws LocatedError naming the first atom whose element is
-// unknown, or another unit.
+// The covalent radius of every atom's element, in the structure's unit (nm,
+// else angstrom). Throws LocatedError naming the first atom whose element is
+// unknown.
 std::vector<double> CovalentRadii(const Structure& structure, const std::string& file);
 
 // The bonds among `atoms` (indices into the structure) by distance, as pairs

@@ -17,6 +17,22 @@ std::string AtomText(std::size_t atom, const StructureAtom& a) {
   return "atom " + std::to_string(atom + 1) + " (" + a.name + ")";
 }
 
+// How many of something the structure has, and the first of them: its text
+// and its line in the file.
+struct Tally {
+  int count = 0;
+  int line = 0;
+  std::string first;
+
+  template <class Describe>
+  void Add(int at, Describe describe) {
+    if (count++ == 0) {
+      line = at;
+      first = describe();
+    }
+  }
+};
+
 bool NewResidue(const StructureAtom& before, const StructureAtom& atom) {
   return atom.residue_number != before.residue_number || atom.residue != before.residue ||
          atom.chain != before.chain;
@@ -112,7 +128,7 @@ void LayOutMatched(Molecules& molecules, const Structure& structure, const Topol
       for (const TopologyMoleculeType& type : topology.types) {
         if (!type.atoms.empty()) firsts += (firsts.empty() ? "" : ", ") + type.atoms[0].name;
       }
-      throw LocatedError(sources.structure_file, 0,
+      throw LocatedError(sources.structure_file, structure.atoms[next].line,
                          "a molecule of " + sources.topology_file + " at " +
                              AtomText(next, structure.atoms[next]) +
                              " (none is listed under [ molecules ]; the types start with " +
@@ -132,44 +148,42 @@ void CompareWithTopology(Molecules& molecules, const Structure& structure, const
                          const MoleculeSources& sources) {
   std::map<std::string, const TopologyMoleculeType*> by_name;
   for (const TopologyMoleculeType& type : topology.types) by_name[type.name] = &type;
-  int renamed = 0;
-  int broken = 0;
-  std::string first_renamed;
-  std::string first_broken;
+  Tally renamed;
+  Tally broken;
   for (std::size_t m = 0; m + 1 < molecules.start.size(); ++m) {
     const MoleculeType& type = molecules.types[static_cast<std::size_t>(molecules.type[m])];
     const std::vector<TopologyAtom>& expected = by_name.at(type.name)->atoms;
     const std::span<const int> atoms = molecules.AtomsOf(m);
-    bool breaks = false;
-    for (std::size_t k = 0; k < atoms.size(); ++k) {
+    for (std::size_t k = 0, breaks = 0; k < atoms.size(); ++k) {
       const auto i = static_cast<std::size_t>(atoms[k]);
       const StructureAtom& atom = structure.atoms[i];
-      if (atom.name != expected[k].name && renamed++ == 0) {
-        first_renamed = AtomText(i, atom) + " where " + type.name + " has " + expected[k].name;
+      if (atom.name != expected[k].name) {
+        renamed.Add(atom.line, [&] {
+          return AtomText(i, atom) + " where " + type.name + " has " + expected[k].name;
+        });
       }
       const bool starts = k == 0 ? i > 0
                                  : expected[k].residue_number != expected[k - 1].residue_number ||
                                        expected[k].residue != expected[k - 1].residue;
-      if (i > 0 && NewResidue(structure.atoms[i - 1], atom) != starts && !breaks) {
-        breaks = true;
-        if (broken == 0) {
-          first_broken =
-              "molecule " + std::to_string(m + 1) + " (" + type.name + ") at " + AtomText(i, atom);
-        }
+      if (i > 0 && NewResidue(structure.atoms[i - 1], atom) != starts && breaks++ == 0) {
+        broken.Add(atom.line, [&] {
+          return "molecule " + std::to_string(m + 1) + " (" + type.name + ") at " +
+                 AtomText(i, atom);
+        });
       }
     }
-    broken += breaks;
   }
-  if (renamed > 0) {
-    molecules.warnings.push_back({sources.structure_file, 0,
-                                  std::to_string(renamed) + " atoms are named otherwise than in " +
-                                      sources.topology_file + "; the first: " + first_renamed});
+  if (renamed.count > 0) {
+    molecules.warnings.push_back({sources.structure_file, renamed.line,
+                                  std::to_string(renamed.count) +
+                                      " atoms are named otherwise than in " +
+                                      sources.topology_file + "; the first: " + renamed.first});
   }
-  if (broken > 0) {
-    molecules.warnings.push_back({sources.structure_file, 0,
-                                  "the residues break " + std::to_string(broken) +
+  if (broken.count > 0) {
+    molecules.warnings.push_back({sources.structure_file, broken.line,
+                                  "the residues break " + std::to_string(broken.count) +
                                       " molecules of " + sources.topology_file +
-                                      "; the first: " + first_broken});
+                                      "; the first: " + broken.first});
   }
 }
 
@@ -216,26 +230,26 @@ MoleculeBonds StatedBonds(const Molecules& molecules, const Structure& structure
     }
   }
   std::vector<Pairs> within(count);
-  int joining = 0;
-  std::string first_joining;
+  Tally joining;
   for (auto [a, b] : stated) {
+    const StructureAtom& first = structure.atoms[static_cast<std::size_t>(a)];
     const int m = molecule_of[static_cast<std::size_t>(a)];
     if (m != molecule_of[static_cast<std::size_t>(b)]) {
-      if (joining++ == 0) {
-        first_joining = AtomText(static_cast<std::size_t>(a), structure.atoms[a]) + " and " +
-                        AtomText(static_cast<std::size_t>(b), structure.atoms[b]);
-      }
+      joining.Add(first.line, [&] {
+        return AtomText(static_cast<std::size_t>(a), first) + " and " +
+               AtomText(static_cast<std::size_t>(b), structure.atoms[static_cast<std::size_t>(b)]);
+      });
       continue;
     }
     auto [i, j] =
         std::minmax(place[static_cast<std::size_t>(a)], place[static_cast<std::size_t>(b)]);
     if (i != j) within[static_cast<std::size_t>(m)].emplace_back(i, j);
   }
-  if (joining > 0) {
+  if (joining.count > 0) {
     warnings.push_back(
-        {sources.structure_file, 0,
-         std::to_string(joining) +
-             " bonds join two molecules and are left out; the first: " + first_joining});
+        {sources.structure_file, joining.line,
+         std::to_string(joining.count) +
+             " bonds join two molecules and are left out; the first: " + joining.first});
   }
   MoleculeBonds bonds;
   for (Pairs& pairs : within) {
@@ -264,7 +278,7 @@ MoleculeBonds ResidueBonds(Molecules& molecules, const Structure& structure,
     molecules.types[t].bonds_from = states[t] ? "structure" : "distance";
   }
   if (std::find(states.begin(), states.end(), false) == states.end()) return stated;
-  const Box box(structure.cell, sources.structure_file);
+  const Box box(structure.cell, sources.structure_file, structure.cell_line);
   const std::vector<double> radii = CovalentRadii(structure, sources.structure_file);
   MoleculeBonds bonds;
   for (std::size_t m = 0; m < count; ++m) {
@@ -298,25 +312,26 @@ void SettleBonds(Molecules& molecules, const MoleculeBonds& bonds, const Structu
       votes[t] += SameBonds(bonds.Of(m), bonds.Of(candidate[t])) ? 1 : -1;
     }
   }
-  std::vector<int> unlike(types, 0);
-  std::vector<std::size_t> first_unlike(types);
+  std::vector<Tally> unlike(types);
   for (std::size_t m = 0; m < molecules.type.size(); ++m) {
     const auto t = static_cast<std::size_t>(molecules.type[m]);
-    if (!SameBonds(bonds.Of(m), bonds.Of(candidate[t])) && unlike[t]++ == 0) first_unlike[t] = m;
+    if (SameBonds(bonds.Of(m), bonds.Of(candidate[t]))) continue;
+    const auto first = static_cast<std::size_t>(molecules.AtomsOf(m)[0]);
+    unlike[t].Add(structure.atoms[first].line, [&] {
+      return "molecule " + std::to_string(m + 1) + " from " +
+             AtomText(first, structure.atoms[first]);
+    });
   }
   for (std::size_t t = 0; t < types; ++t) {
     MoleculeType& type = molecules.types[t];
     for (const auto& [a, b] : bonds.Of(candidate[t])) type.bonds.push_back({a, b, std::nullopt});
-    if (unlike[t] == 0) continue;
-    const auto first = static_cast<std::size_t>(molecules.AtomsOf(first_unlike[t])[0]);
-    molecules.warnings.push_back(
-        {sources.structure_file, 0,
-         std::to_string(unlike[t]) + " of the " + std::to_string(type.count) + " molecules of " +
-             type.name +
-             " have other bonds than most of them, whose bonds are used for all; the "
-             "first: molecule " +
-             std::to_string(first_unlike[t] + 1) + " from " +
-             AtomText(first, structure.atoms[first])});
+    if (unlike[t].count == 0) continue;
+    molecules.warnings.push_back({sources.structure_file, unlike[t].line,
+                                  std::to_string(unlike[t].count) + " of the " +
+                                      std::to_string(type.count) + " molecules of " + type.name +
+                                      " have other bonds than most of them, whose bonds are used "
+                                      "for all; the first: " +
+                                      unlike[t].first});
   }
 }
 
@@ -444,8 +459,9 @@ Molecules MoleculesOfStructure(const Structure& structure, const MoleculeSources
   }
   Pairs all = structure.bonds;
   if (all.empty()) {
-    all = BondsByDistance(structure, Box(structure.cell, sources.structure_file),
-                          CovalentRadii(structure, sources.structure_file), sources.bond_factor);
+    all =
+        BondsByDistance(structure, Box(structure.cell, sources.structure_file, structure.cell_line),
+                        CovalentRadii(structure, sources.structure_file), sources.bond_factor);
   }
   Molecules molecules = ByComponents(structure, all);
   const MoleculeBonds bonds = StatedBonds(molecules, structure, all, sources, molecules.warnings);

@@ -49,7 +49,7 @@ void CheckSteps(const std::vector<int>& index, const Structure& structure, const
       const std::size_t atom = at(j, k);
       if (index[atom] == first + static_cast<long long>(j) * step) continue;
       throw LocatedError(
-          file, 0,
+          file, structure.atoms[atom].line,
           "the molecules of " + type.name + " laid out alike in the configuration, so that atom " +
               structure.atoms[atom].name + " of molecule " + std::to_string(j + 1) +
               " of the type (atom " + std::to_string(atom + 1) +

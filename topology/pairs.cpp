@@ -195,7 +195,9 @@ void WarnDeviations(PairSet& set, const Structure& structure, const std::string&
       return std::to_string(i + 1) + " (" + structure.atoms[i].name + ")";
     };
     set.warnings.push_back(
-        {file, 0,
+        {file,
+         structure.atoms[static_cast<std::size_t>(atoms[static_cast<std::size_t>(pair.first)])]
+             .line,
          std::to_string(worst[t].molecules) + " of the " +
              std::to_string(molecules.types[t].count) + " molecules of " + molecules.types[t].name +
              " have a pair farther from its reference than the tolerance; the farthest: atoms " +
@@ -210,15 +212,18 @@ void WarnDeviations(PairSet& set, const Structure& structure, const std::string&
 PairSet FindPairs(const Structure& structure, const std::string& structure_file,
                   const Molecules& molecules, const AtomTypes& types, const PairOptions& options) {
   PairSet set;
-  for (const MoleculeType& type : molecules.types) {
+  const std::vector<std::size_t> first = FirstMolecules(molecules);
+  for (std::size_t t = 0; t < molecules.types.size(); ++t) {
+    const MoleculeType& type = molecules.types[t];
     set.of_type.push_back(PairsOfType(type, options));
     if (set.of_type.back().empty() && type.size > 1) {
-      set.warnings.push_back({structure_file, 0,
+      const auto atom = static_cast<std::size_t>(molecules.AtomsOf(first[t])[0]);
+      set.warnings.push_back({structure_file, structure.atoms[atom].line,
                               "the molecules of " + type.name +
                                   " have no bonds, so their atoms are left unconstrained"});
     }
   }
-  const Box box(structure.cell, structure_file);
+  const Box box(structure.cell, structure_file, structure.cell_line);
   MeanReferences(set, structure, box, molecules);
   GroupKinds(set, molecules, types, options.tolerance);
   WarnDeviations(set, structure, structure_file, box, molecules, options.tolerance);
