@@ -1,7 +1,8 @@
 // The real program against models written from the definitions: mode 1 against the shell placement
 // (numbering and windows byte for byte, every coordinate from the seed with trigonometry of the
-// model's own), mode 2 against a liquid stored element by element, byte for byte. Golden cases pin
-// the headers.
+// model's own), mode 2 against a liquid stored element by element, byte for byte, and constrain
+// against liquids of random tree-shaped molecules (every pair to the depth, in both directions,
+// with its kind). Golden cases pin the headers.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -13,9 +14,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <numeric>
 #include <random>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "shell/random_uniform.hpp"
 
@@ -359,3 +363,262 @@ TEST(Mode2Model, RandomLiquidsStoredElementByElement) {
 }
 
 }  // namespace
+
+// constrain against a model of random liquids of tree-shaped molecules: each
+// molecule type a random tree of sites with a rigid random shape, its
+// molecules turned and placed at random in a .gro, its bonds in a topology.
+// The model finds every pair at most `depth` bonds apart, their mean
+// distances and kinds, and the rows of the constraint file.
+struct TreeType {
+  std::vector<int> parent;   // -1 for the root
+  std::vector<int> element;  // into kTreeElements
+  std::vector<std::array<double, 3>> shape;
+  int molecules = 0;
+};
+
+const char* const kTreeElements[] = {"C", "N", "O", "H"};
+
+std::array<double, 3> RandomDirection(std::mt19937& random) {
+  std::normal_distribution<double> normal;
+  std::array<double, 3> v{normal(random), normal(random), normal(random)};
+  const double norm = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  for (double& x : v) x /= norm;
+  return v;
+}
+
+TreeType RandomTree(std::mt19937& random) {
+  TreeType type;
+  const int sites = 1 + static_cast<int>(random() % 6);
+  for (int s = 0; s < sites; ++s) {
+    type.parent.push_back(s == 0 ? -1 : static_cast<int>(random() % s));
+    type.element.push_back(static_cast<int>(random() % 4));
+    std::array<double, 3> at{};
+    if (s > 0) {
+      const double length = 0.10 + static_cast<double>(random() % 50) / 1000;
+      const std::array<double, 3> d = RandomDirection(random);
+      for (int k = 0; k < 3; ++k) at[k] = type.shape[type.parent[s]][k] + length * d[k];
+    }
+    type.shape.push_back(at);
+  }
+  type.molecules = 1 + static_cast<int>(random() % 8);
+  return type;
+}
+
+// Each molecule's sites turned by a random rotation (a unit quaternion) and
+// moved to a random place in the box, as the .gro's lines give them.
+std::vector<std::array<double, 3>> PlaceMolecule(const TreeType& type, double box,
+                                                 std::mt19937& random) {
+  std::normal_distribution<double> normal;
+  double q[4] = {normal(random), normal(random), normal(random), normal(random)};
+  const double norm = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+  for (double& x : q) x /= norm;
+  const auto [w, x, y, z] = std::array<double, 4>{q[0], q[1], q[2], q[3]};
+  const double r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - w * z), 2 * (x * z + w * y)},
+                          {2 * (x * y + w * z), 1 - 2 * (x * x + z * z), 2 * (y * z - w * x)},
+                          {2 * (x * z - w * y), 2 * (y * z + w * x), 1 - 2 * (x * x + y * y)}};
+  std::uniform_real_distribution<double> place(0, box);
+  const std::array<double, 3> at{place(random), place(random), place(random)};
+  std::vector<std::array<double, 3>> sites;
+  for (const auto& s : type.shape) {
+    std::array<double, 3> p{};
+    for (int i = 0; i < 3; ++i) {
+      p[i] = at[i] + r[i][0] * s[0] + r[i][1] * s[1] + r[i][2] * s[2];
+      p[i] = std::stod(Format("%.3f", p[i]));  // as written
+    }
+    sites.push_back(p);
+  }
+  return sites;
+}
+
+// The pairs of a tree at most `depth` bonds apart: (depth, site, site), by
+// depth, then by sites.
+std::vector<std::array<int, 3>> TreePairs(const TreeType& type, int depth) {
+  const int n = static_cast<int>(type.parent.size());
+  std::vector<std::array<int, 3>> pairs;
+  for (int a = 0; a < n; ++a) {
+    for (int b = a + 1; b < n; ++b) {
+      // Bonds between a and b: up from both to their lowest common site.
+      std::vector<int> up_a{a}, up_b{b};
+      while (up_a.back() != 0) up_a.push_back(type.parent[up_a.back()]);
+      while (up_b.back() != 0) up_b.push_back(type.parent[up_b.back()]);
+      while (up_a.size() > 1 && up_b.size() > 1 && up_a[up_a.size() - 2] == up_b[up_b.size() - 2])
+        up_a.pop_back(), up_b.pop_back();
+      const int bonds = static_cast<int>(up_a.size() + up_b.size()) - 2;
+      if (bonds <= depth) pairs.push_back({bonds, a, b});
+    }
+  }
+  std::sort(pairs.begin(), pairs.end());
+  return pairs;
+}
+
+double BoxDistance(const std::array<double, 3>& a, const std::array<double, 3>& b, double box) {
+  double sum = 0;
+  for (int k = 0; k < 3; ++k) {
+    const double d = b[k] - a[k] - box * std::nearbyint((b[k] - a[k]) / box);
+    sum += d * d;
+  }
+  return std::sqrt(sum);
+}
+
+// A liquid's .gro and topology, and what the model expects of constrain.
+struct TreeLiquid {
+  std::string gro, top;
+  std::vector<Row> rows;                        // with kinds counted from 1
+  std::vector<std::pair<double, double>> refs;  // each kind's smallest and largest reference
+};
+
+TreeLiquid ModelLiquid(std::vector<TreeType>& types, int depth, std::mt19937& random) {
+  const double box = 3;
+  TreeLiquid liquid;
+  // The structure: the types' molecules in blocks, in the order of `types`.
+  std::vector<std::array<double, 3>> position;
+  std::vector<int> element, first_atom;  // first_atom: of each type's first molecule
+  std::string lines;
+  int molecule = 0;
+  for (std::size_t t = 0; t < types.size(); ++t) {
+    liquid.top += Format("[ moleculetype ]\nT%zu 1\n[ atoms ]\n", t + 1);
+    for (std::size_t s = 0; s < types[t].parent.size(); ++s) {
+      liquid.top += Format("%zu X 1 T%zu %s%zu 1 0\n", s + 1, t + 1,
+                           kTreeElements[types[t].element[s]], s + 1);
+    }
+    liquid.top += "[ bonds ]\n";
+    for (std::size_t s = 1; s < types[t].parent.size(); ++s)
+      liquid.top += Format("%d %zu 1\n", types[t].parent[s] + 1, s + 1);
+    first_atom.push_back(static_cast<int>(position.size()));
+    for (int m = 0; m < types[t].molecules; ++m, ++molecule) {
+      const auto sites = PlaceMolecule(types[t], box, random);
+      for (std::size_t s = 0; s < sites.size(); ++s) {
+        lines += Format("%5dT%-4zu%5s%5zu%8.3f%8.3f%8.3f\n", molecule + 1, t + 1,
+                        Format("%s%zu", kTreeElements[types[t].element[s]], s + 1).c_str(),
+                        position.size() + 1, sites[s][0], sites[s][1], sites[s][2]);
+        position.push_back(sites[s]);
+        element.push_back(types[t].element[s]);
+      }
+    }
+  }
+  liquid.top += "[ molecules ]\n";
+  for (std::size_t t = 0; t < types.size(); ++t)
+    liquid.top += Format("T%zu %d\n", t + 1, types[t].molecules);
+  liquid.gro = Format("trees\n%zu\n", position.size()) + lines +
+               Format("%10.5f%10.5f%10.5f\n", box, box, box);
+  // Atoms element by element, in order of first appearance; within one, in file order.
+  std::vector<int> order;  // elements in order of first appearance
+  for (const int e : element)
+    if (std::find(order.begin(), order.end(), e) == order.end()) order.push_back(e);
+  std::vector<int> index(position.size());
+  int next = 1;
+  for (const int e : order) {
+    for (std::size_t i = 0; i < position.size(); ++i)
+      if (element[i] == e) index[i] = next++;
+  }
+  // Pairs, their mean distances, and kinds: groups of the same two element
+  // ranks and depth, cut where a reference passes the smallest of its kind
+  // by more than 20 %, numbered by first use.
+  struct Pair {
+    int type, depth, a, b;
+    double reference;
+    int kind = 0;
+  };
+  std::vector<Pair> pairs;
+  for (std::size_t t = 0; t < types.size(); ++t) {
+    const std::size_t n = types[t].parent.size();
+    for (const auto& [d, a, b] : TreePairs(types[t], depth)) {
+      double sum = 0;
+      for (int m = 0; m < types[t].molecules; ++m) {
+        const std::size_t at = first_atom[t] + m * n;
+        sum += BoxDistance(position[at + a], position[at + b], box);
+      }
+      pairs.push_back({static_cast<int>(t), d, a, b, sum / types[t].molecules});
+    }
+  }
+  const auto rank = [&](int t, int site) {
+    return std::find(order.begin(), order.end(), types[t].element[site]) - order.begin();
+  };
+  const auto group = [&](const Pair& p) {
+    return std::tuple(std::min(rank(p.type, p.a), rank(p.type, p.b)),
+                      std::max(rank(p.type, p.a), rank(p.type, p.b)), p.depth);
+  };
+  std::vector<std::size_t> by_reference(pairs.size());
+  std::iota(by_reference.begin(), by_reference.end(), 0);
+  std::sort(by_reference.begin(), by_reference.end(), [&](std::size_t x, std::size_t y) {
+    return std::tuple(group(pairs[x]), pairs[x].reference) <
+           std::tuple(group(pairs[y]), pairs[y].reference);
+  });
+  std::vector<double> smallest;  // of each provisional kind
+  for (std::size_t i = 0; i < by_reference.size(); ++i) {
+    Pair& p = pairs[by_reference[i]];
+    if (i == 0 || group(p) != group(pairs[by_reference[i - 1]]) ||
+        p.reference > smallest.back() * 1.2)
+      smallest.push_back(p.reference);
+    p.kind = static_cast<int>(smallest.size());
+  }
+  std::map<int, int> number;
+  for (Pair& p : pairs) {
+    const auto [found, added] = number.emplace(p.kind, static_cast<int>(number.size()) + 1);
+    p.kind = found->second;
+    if (added) liquid.refs.emplace_back(p.reference, p.reference);
+    auto& [low, high] = liquid.refs[p.kind - 1];
+    low = std::min(low, p.reference), high = std::max(high, p.reference);
+  }
+  // Each atom's row: its neighbours in the order of their indices in the
+  // first molecule of its type, in both directions.
+  liquid.rows.resize(position.size());
+  for (std::size_t i = 0; i < position.size(); ++i) liquid.rows[index[i] - 1].atom = index[i];
+  for (std::size_t t = 0; t < types.size(); ++t) {
+    const std::size_t n = types[t].parent.size();
+    for (std::size_t site = 0; site < n; ++site) {
+      std::vector<std::array<int, 3>> neighbours;  // first-molecule index, site, kind
+      for (const Pair& p : pairs) {
+        if (p.type != static_cast<int>(t)) continue;
+        if (p.a == static_cast<int>(site))
+          neighbours.push_back({index[first_atom[t] + p.b], p.b, p.kind});
+        if (p.b == static_cast<int>(site))
+          neighbours.push_back({index[first_atom[t] + p.a], p.a, p.kind});
+      }
+      std::sort(neighbours.begin(), neighbours.end());
+      for (int m = 0; m < types[t].molecules; ++m) {
+        for (const auto& [first, other, kind] : neighbours) {
+          liquid.rows[index[first_atom[t] + m * n + site] - 1].neighbours.emplace_back(
+              index[first_atom[t] + m * n + other], kind);
+        }
+      }
+    }
+  }
+  return liquid;
+}
+
+std::vector<double> WindowLine(const std::string& fnc, int line) {
+  std::istringstream in(fnc);
+  std::string text;
+  for (int i = 0; i < line; ++i) std::getline(in, text);
+  std::istringstream numbers(text);
+  return {std::istream_iterator<double>(numbers), {}};
+}
+
+TEST(ConstrainModel, RandomTreeLiquidsFromATopology) {
+  std::mt19937 random(24);
+  for (int trial = 0; trial < 24; ++trial) {
+    std::vector<TreeType> types(1 + random() % 3);
+    for (TreeType& type : types) type = RandomTree(random);
+    const int depth = 1 + trial % 3;
+    const TreeLiquid liquid = ModelLiquid(types, depth, random);
+    const fs::path dir =
+        RunProgram({{"t.gro", liquid.gro}, {"t.top", liquid.top}},
+                   Format("constrain t.gro t --topology t.top --depth %d", depth), "t");
+    const std::string fnc = ReadFile(dir / "t.fnc");
+    // Each kind's window: its references -/+ 20 %, rounded outwards to what
+    // six characters hold (at least two significant digits here).
+    const std::vector<double> rmin = WindowLine(fnc, 5), rmax = WindowLine(fnc, 6);
+    ASSERT_EQ(rmin.size(), liquid.refs.size()) << liquid.gro << liquid.top;
+    for (std::size_t k = 0; k < rmin.size(); ++k) {
+      const auto [low, high] = liquid.refs[k];
+      EXPECT_TRUE(rmin[k] <= 0.8 * low && rmin[k] > 0.8 * low - 0.001) << k << ": " << rmin[k];
+      EXPECT_TRUE(rmax[k] >= 1.2 * high && rmax[k] < 1.2 * high + 0.001) << k << ": " << rmax[k];
+    }
+    ASSERT_EQ(fnc, FncText(rmin, rmax, 6, liquid.rows)) << liquid.gro << liquid.top;
+    // expand makes the same file of the pair list constrain wrote.
+    std::filesystem::copy_file(dir / "t.dat", dir / "e.dat", fs::copy_options::overwrite_existing);
+    RunProgram({}, "expand e");
+    ASSERT_EQ(ReadFile(dir / "e.fnc"), fnc);
+  }
+}
