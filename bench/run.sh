@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark of fncprep: five large workloads of the dialogue, each with two
-# baselines, the placements of grow on a sixth, and convert on a GROMACS box.
+# baselines, the placements of grow on a sixth, convert and constrain on a GROMACS box, and
+# constrain beside an MDAnalysis script.
 # Run from the repository root: bash bench/run.sh
 # Environment: RUNS (timed runs per figure, default 5),
 #              BENCH_NO_INSTALL=1 (never call apt-get for missing tools),
@@ -277,6 +278,50 @@ fi
 rm -f w7.copy.gro w7.editconf.gro
 say ""
 
+say "== w8: constrain the same box: molecules from residues, bonds by distance, pairs to depth 2"
+# Reading, bonds, pairs, the three outputs and the check of w8.cfg and w8.fnc.
+/usr/bin/time -f %M -o w8.rss "$BIN" constrain w7.gro w8 >w8.console || die "constrain failed on w7.gro"
+T8_PROG=$(wall_median "$BIN constrain w7.gro w8 >/dev/null")
+F8_PROG=$(wall_median "$BIN constrain w7.gro w8 >/dev/null" "$(fresh_outputs w8.cfg w8.dat w8.fnc)")
+say "  constrain$(printf '%9.3f s %14s %9.3f s' "$T8_PROG" "" "$F8_PROG")   peak RSS $(tail -n 1 w8.rss) KiB"
+if [[ $HAVE_GMX == 1 ]]; then
+  say "  ratios   constrain/editconf $(ratio "$T8_PROG" "$T7_GMX") over, $(ratio "$F8_PROG" "$F7_GMX")" \
+    "fresh (target <= 2)"
+else
+  say "  ratios   constrain/cp $(ratio "$T8_PROG" "$T7_CP") over (GROMACS is not installed:" \
+    "no gmx editconf to compare with)"
+fi
+say ""
+
+say "== w9: constrain a water box of about 100000 atoms beside the MDAnalysis script a user would write"
+# bench/mdanalysis_pairs.py: Universe(gro, guess_bonds=True), the 1-3 pairs from the bonds and
+# calc_bonds with the box. Debian's python3-mdanalysis is in /usr/bin/python3.
+if [[ ! -s w9.gro ]]; then
+  if [[ $HAVE_GMX == 1 ]]; then
+    gmx -quiet solvate -cs spc216.gro -box 10.05 10.05 10.05 -o w9.gro >/dev/null 2>&1 ||
+      die "gmx solvate failed"
+  else
+    head -n 99914 w7.gro | awk 'NR == 2 { print 99912; next } { print }' >w9.gro
+    printf '%10.5f%10.5f%10.5f\n' 22.36 22.36 22.36 >>w9.gro
+  fi
+fi
+T9_PROG=$(wall_median "$BIN constrain w9.gro w9 >/dev/null")
+say "  constrain  $(printf '%9.3f s' "$T9_PROG")   ($(sed -n 2p w9.gro | tr -d ' ') atoms)"
+PYTHON=
+for candidate in python3 /usr/bin/python3; do
+  if "$candidate" -c 'import MDAnalysis' >/dev/null 2>&1; then PYTHON=$candidate; break; fi
+done
+if [[ -n $PYTHON ]]; then
+  # The script takes tens of seconds: one run, with its peak RSS.
+  start=$(date +%s.%N)
+  /usr/bin/time -f %M -o w9.rss "$PYTHON" "$BENCH/mdanalysis_pairs.py" w9.gro >w9.mda 2>/dev/null ||
+    die "the MDAnalysis script failed"
+  T9_MDA=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.3f", b - a }')
+  say "  MDAnalysis $(printf '%9.3f s' "$T9_MDA")   peak RSS $(tail -n 1 w9.rss) KiB: $(cat w9.mda)"
+  say "  ratio    MDAnalysis/constrain $(ratio "$T9_MDA" "$T9_PROG") (target >= 100)"
+else
+  say "  MDAnalysis is not installed (python3-mdanalysis): no script to compare with"
+fi
 # grow_pair STEM D: grow STEM without and with --min-distance D, each timed,
 # its peak memory taken and its output checked by verify_grow (without: the
 # shells only; with: the shells and every pair against D).

@@ -48,4 +48,14 @@ cp "$examples/shell/shell.dat" "$out/shell/"
 sh "$examples/shell/make_incfg.sh" > "$out/shell/shell.incfg"
 run shell 1
 
+# The command line: a GROMACS box of methanol in water and its topology.
+rm -rf "${out:?}/constrain" && mkdir -p "$out/constrain"
+cp -r "$examples/constrain/." "$out/constrain/"
+if (cd "$out/constrain" && "$bin" constrain mix.gro mix --topology mix.top >mix.log 2>&1); then
+  echo "constrain: ok, files in $out/constrain"
+else
+  echo "constrain: FAILED with exit status $?, see $out/constrain/mix.log"
+  failed=1
+fi
+
 exit "$failed"
