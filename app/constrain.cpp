@@ -41,7 +41,6 @@ Plan MakePlan(const ConstrainRequest& request, Report& report) {
   if (plan.structure.atoms.empty()) throw LocatedError(file, 0, "at least one atom", "none");
   plan.types = TypesOf(plan.structure, request.types, file);
   plan.config = ToConfiguration(plan.structure, plan.types, file);
-  plan.config.title = plan.structure.title;
   const MoleculeSources sources{file, request.topology.value_or(""), request.bond_factor};
   if (request.topology) {
     const Topology topology = ReadTopology(

@@ -1,11 +1,11 @@
-// Distances with the periodic cell, and bonds by distance: all pairs within a
-// molecule, or a grid of cells over a whole structure whose molecules are
-// not known yet.
+// Distances with the periodic cell, and bonds by distance through a grid of
+// cells, so that only atoms in neighbouring cells are tried.
 #include "topology/bonds.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <gemmi/elem.hpp>
+#include <span>
 
 #include "io/error.hpp"
 
@@ -55,23 +55,6 @@ std::vector<double> CovalentRadii(const Structure& structure, const std::string&
   return radii;
 }
 
-std::vector<std::pair<int, int>> BondsAmong(const Structure& structure, const Box& box,
-                                            const std::vector<double>& radii,
-                                            std::span<const int> atoms, double factor) {
-  std::vector<std::pair<int, int>> bonds;
-  for (std::size_t i = 0; i < atoms.size(); ++i) {
-    const auto a = static_cast<std::size_t>(atoms[i]);
-    for (std::size_t j = i + 1; j < atoms.size(); ++j) {
-      const auto b = static_cast<std::size_t>(atoms[j]);
-      if (box.Distance(structure.atoms[a].position, structure.atoms[b].position) <
-          factor * (radii[a] + radii[b])) {
-        bonds.emplace_back(static_cast<int>(i), static_cast<int>(j));
-      }
-    }
-  }
-  return bonds;
-}
-
 namespace {
 
 // Atoms sorted into cells at least one bond cut-off wide; the neighbours of
@@ -81,9 +64,11 @@ class Grid {
   Grid(const Structure& structure, const Box& box, double cutoff);
 
   // The cells next to `cell` along axis k (itself included), each once.
-  std::vector<int> Around(int cell, int k) const;
+  const std::vector<int>& Around(int cell, int k) const { return around_[k][cell]; }
 
   int cells(int k) const { return cells_[k]; }
+  // All atoms, cell by cell.
+  const std::vector<int>& Order() const { return order_; }
   int CellOf(std::size_t atom) const { return cell_of_[atom]; }
   // The atoms of cell (x, y, z), in order.
   std::span<const int> Atoms(int x, int y, int z) const {
@@ -94,6 +79,7 @@ class Grid {
  private:
   std::array<int, 3> cells_{1, 1, 1};
   bool periodic_;
+  std::array<std::vector<std::vector<int>>, 3> around_;
   std::vector<int> cell_of_;  // packed (x, y, z) of each atom
   std::vector<int> first_;    // atoms of cell c: order_[first_[c] .. first_[c + 1])
   std::vector<int> order_;
@@ -138,24 +124,21 @@ Grid::Grid(const Structure& structure, const Box& box, double cutoff)
   order_.resize(n);
   std::vector<int> next(first_.begin(), first_.end() - 1);
   for (std::size_t i = 0; i < n; ++i) order_[next[cell_of_[i]]++] = static_cast<int>(i);
-}
-
-std::vector<int> Grid::Around(int cell, int k) const {
-  const int n = cells_[k];
-  if (periodic_ && n < 3) {
-    std::vector<int> all(static_cast<std::size_t>(n));
-    for (int c = 0; c < n; ++c) all[c] = c;
-    return all;
-  }
-  std::vector<int> around;
-  for (int c = cell - 1; c <= cell + 1; ++c) {
-    if (periodic_) {
-      around.push_back((c + n) % n);
-    } else if (c >= 0 && c < n) {
-      around.push_back(c);
+  // Periodic with fewer than three cells along an axis, every cell there is next.
+  for (int k = 0; k < 3; ++k) {
+    const int count = cells_[k];
+    for (int cell = 0; cell < count; ++cell) {
+      std::vector<int>& around = around_[k].emplace_back();
+      for (int c = periodic_ && count < 3 ? 0 : cell - 1;
+           c <= (periodic_ && count < 3 ? count - 1 : cell + 1); ++c) {
+        if (periodic_) {
+          around.push_back((c + count) % count);
+        } else if (c >= 0 && c < count) {
+          around.push_back(c);
+        }
+      }
     }
   }
-  return around;
 }
 
 }  // namespace
@@ -166,28 +149,30 @@ std::vector<std::pair<int, int>> BondsByDistance(const Structure& structure, con
   if (structure.atoms.empty()) return bonds;
   const double cutoff = 2 * factor * *std::max_element(radii.begin(), radii.end());
   const Grid grid(structure, box, cutoff);
-  std::vector<int> found;
-  for (std::size_t i = 0; i < structure.atoms.size(); ++i) {
+  // The positions side by side, and the atoms taken cell by cell, so that
+  // the atoms tried one after another lie close in memory.
+  std::vector<Position> at;
+  at.reserve(structure.atoms.size());
+  for (const StructureAtom& atom : structure.atoms) at.push_back(atom.position);
+  for (const int a : grid.Order()) {
+    const auto i = static_cast<std::size_t>(a);
     int cell = grid.CellOf(i);
     const int x = cell % grid.cells(0);
     const int y = (cell /= grid.cells(0)) % grid.cells(1);
     const int z = cell / grid.cells(1);
-    found.clear();
     for (const int cz : grid.Around(z, 2)) {
       for (const int cy : grid.Around(y, 1)) {
         for (const int cx : grid.Around(x, 0)) {
           for (const int j : grid.Atoms(cx, cy, cz)) {
             const auto b = static_cast<std::size_t>(j);
-            if (b > i && box.Distance(structure.atoms[i].position, structure.atoms[b].position) <
-                             factor * (radii[i] + radii[b])) {
-              found.push_back(j);
+            if (b > i && box.Distance(at[i], at[b]) < factor * (radii[i] + radii[b])) {
+              bonds.emplace_back(a, j);
             }
           }
         }
       }
     }
-    std::sort(found.begin(), found.end());
-    for (const int j : found) bonds.emplace_back(static_cast<int>(i), j);
   }
+  std::sort(bonds.begin(), bonds.end());
   return bonds;
 }

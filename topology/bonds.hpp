@@ -5,7 +5,6 @@
 
 #include <array>
 #include <optional>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,13 +31,6 @@ class Box {
 // else angstrom). Throws LocatedError naming the first atom whose element is
 // unknown.
 std::vector<double> CovalentRadii(const Structure& structure, const std::string& file);
-
-// The bonds among `atoms` (indices into the structure) by distance, as pairs
-// of positions in `atoms`, first < second, in order. All pairs are tried: for
-// the atoms of one molecule.
-std::vector<std::pair<int, int>> BondsAmong(const Structure& structure, const Box& box,
-                                            const std::vector<double>& radii,
-                                            std::span<const int> atoms, double factor);
 
 // The bonds of the whole structure by distance, first < second, in order,
 // through a grid of cells: linear in the number of atoms.
