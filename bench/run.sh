@@ -306,7 +306,9 @@ if [[ ! -s w9.gro ]]; then
   fi
 fi
 T9_PROG=$(wall_median "$BIN constrain w9.gro w9 >/dev/null")
-say "  constrain  $(printf '%9.3f s' "$T9_PROG")   ($(sed -n 2p w9.gro | tr -d ' ') atoms)"
+F9_PROG=$(wall_median "$BIN constrain w9.gro w9 >/dev/null" "$(fresh_outputs w9.cfg w9.dat w9.fnc)")
+say "  constrain  $(printf '%9.3f s over the last outputs, %.3f s fresh' "$T9_PROG" "$F9_PROG")" \
+  "($(sed -n 2p w9.gro | tr -d ' ') atoms)"
 PYTHON=
 for candidate in python3 /usr/bin/python3; do
   if "$candidate" -c 'import MDAnalysis' >/dev/null 2>&1; then PYTHON=$candidate; break; fi
@@ -318,7 +320,8 @@ if [[ -n $PYTHON ]]; then
     die "the MDAnalysis script failed"
   T9_MDA=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.3f", b - a }')
   say "  MDAnalysis $(printf '%9.3f s' "$T9_MDA")   peak RSS $(tail -n 1 w9.rss) KiB: $(cat w9.mda)"
-  say "  ratio    MDAnalysis/constrain $(ratio "$T9_MDA" "$T9_PROG") (target >= 100)"
+  say "  ratios   MDAnalysis/constrain $(ratio "$T9_MDA" "$T9_PROG") over, $(ratio "$T9_MDA" "$F9_PROG")" \
+    "fresh (target >= 100)"
 else
   say "  MDAnalysis is not installed (python3-mdanalysis): no script to compare with"
 fi

@@ -1,5 +1,6 @@
-// Distances with the periodic cell, and bonds by distance through a grid of
-// cells, so that only atoms in neighbouring cells are tried.
+// Distances with the periodic cell, and bonds by distance: all pairs within a
+// small molecule, else through a grid of cells, so that only atoms in
+// neighbouring cells are tried.
 #include "topology/bonds.hpp"
 
 #include <algorithm>
@@ -174,5 +175,33 @@ std::vector<std::pair<int, int>> BondsByDistance(const Structure& structure, con
     }
   }
   std::sort(bonds.begin(), bonds.end());
+  return bonds;
+}
+
+std::vector<std::pair<int, int>> BondsWithin(const Structure& structure, const Box& box,
+                                             const std::vector<double>& radii,
+                                             std::span<const int> atoms, double factor) {
+  // Beyond this many atoms the grid tries fewer pairs than all of them.
+  constexpr std::size_t kAllPairs = 64;
+  if (atoms.size() > kAllPairs) {
+    Structure part;
+    std::vector<double> part_radii;
+    for (const int atom : atoms) {
+      part.atoms.push_back(structure.atoms[static_cast<std::size_t>(atom)]);
+      part_radii.push_back(radii[static_cast<std::size_t>(atom)]);
+    }
+    return BondsByDistance(part, box, part_radii, factor);
+  }
+  std::vector<std::pair<int, int>> bonds;
+  for (std::size_t i = 0; i < atoms.size(); ++i) {
+    const auto a = static_cast<std::size_t>(atoms[i]);
+    for (std::size_t j = i + 1; j < atoms.size(); ++j) {
+      const auto b = static_cast<std::size_t>(atoms[j]);
+      if (box.Distance(structure.atoms[a].position, structure.atoms[b].position) <
+          factor * (radii[a] + radii[b])) {
+        bonds.emplace_back(static_cast<int>(i), static_cast<int>(j));
+      }
+    }
+  }
   return bonds;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,13 @@ class Box {
 // else angstrom). Throws LocatedError naming the first atom whose element is
 // unknown.
 std::vector<double> CovalentRadii(const Structure& structure, const std::string& file);
+
+// The bonds among `atoms` (indices into the structure: one molecule's) by
+// distance, as pairs of positions in `atoms`, first < second, in order: all
+// pairs tried in a small molecule, those in neighbouring cells in a large one.
+std::vector<std::pair<int, int>> BondsWithin(const Structure& structure, const Box& box,
+                                             const std::vector<double>& radii,
+                                             std::span<const int> atoms, double factor);
 
 // The bonds of the whole structure by distance, first < second, in order,
 // through a grid of cells: linear in the number of atoms.

@@ -278,27 +278,15 @@ MoleculeBonds ResidueBonds(Molecules& molecules, const Structure& structure,
     molecules.types[t].bonds_from = states[t] ? "structure" : "distance";
   }
   if (std::find(states.begin(), states.end(), false) == states.end()) return stated;
-  // Bonds by distance over the whole structure, kept for the molecules of the
-  // other types: one that joins two molecules is two atoms that clash.
-  Pairs found =
-      BondsByDistance(structure, Box(structure.cell, sources.structure_file, structure.cell_line),
-                      CovalentRadii(structure, sources.structure_file), sources.bond_factor);
-  std::vector<bool> by_distance(structure.atoms.size(), false);
-  for (std::size_t m = 0; m < count; ++m) {
-    if (states[static_cast<std::size_t>(molecules.type[m])]) continue;
-    for (const int atom : molecules.AtomsOf(m)) by_distance[static_cast<std::size_t>(atom)] = true;
-  }
-  std::erase_if(found, [&](const std::pair<int, int>& bond) {
-    return !by_distance[static_cast<std::size_t>(bond.first)] ||
-           !by_distance[static_cast<std::size_t>(bond.second)];
-  });
-  const MoleculeBonds distance =
-      StatedBonds(molecules, structure, found, sources, molecules.warnings);
+  const Box box(structure.cell, sources.structure_file, structure.cell_line);
+  const std::vector<double> radii = CovalentRadii(structure, sources.structure_file);
   MoleculeBonds bonds;
   for (std::size_t m = 0; m < count; ++m) {
-    const auto of =
-        states[static_cast<std::size_t>(molecules.type[m])] ? stated.Of(m) : distance.Of(m);
-    bonds.pairs.insert(bonds.pairs.end(), of.begin(), of.end());
+    const auto found =
+        states[static_cast<std::size_t>(molecules.type[m])]
+            ? Pairs(stated.Of(m).begin(), stated.Of(m).end())
+            : BondsWithin(structure, box, radii, molecules.AtomsOf(m), sources.bond_factor);
+    bonds.pairs.insert(bonds.pairs.end(), found.begin(), found.end());
     bonds.Close();
   }
   return bonds;

@@ -62,6 +62,22 @@ TEST(Molecules, ResiduesMakeMoleculesAndTypesBondsByDistance) {
   EXPECT_EQ(Warnings(molecules), "");
 }
 
+TEST(Molecules, ALargeMoleculeThroughTheGrid) {
+  Structure chain = tables::InUnit("A");  // 100 carbons in a zigzag, one residue
+  for (int i = 0; i < 100; ++i) {
+    std::string name = "C";
+    name += std::to_string(i + 1);
+    AddResidue(chain, "PE", 1, {1.25 * i, i % 2 * 0.8, 0}, {{name, "C", {0, 0, 0}}});
+  }
+  chain.cell = Cell{{{200, 0, 0}, {0, 200, 0}, {0, 0, 200}}};
+  const Molecules molecules = MoleculesOfStructure(chain, kSources);
+  ASSERT_EQ(molecules.types.size(), 1u);
+  std::vector<std::pair<int, int>> bonds, expected;
+  for (const Bond& bond : molecules.types[0].bonds) bonds.emplace_back(bond.first, bond.second);
+  for (int i = 0; i + 1 < 100; ++i) expected.emplace_back(i, i + 1);
+  EXPECT_EQ(bonds, expected);
+}
+
 TEST(Molecules, MinimumImageAcrossTheCell) {
   Structure box = tables::InUnit("nm");
   AddWater(box, 1, {0.95, 0.5, 0.5});  // HW1 at 1.05 lies at 0.05 in a cell of 1 nm
