@@ -321,8 +321,8 @@ int Run(const Command& command, const Arguments& arguments) {
   CommandLineReport report(option("--strict").has_value());
   try {
     if (command.name == std::string("check")) {
-      const CheckRequest request{arguments.operands[0],         arguments.operands[1],
-                                 option("--xyz").value_or(""),  option("--plot").value_or(""),
+      const CheckRequest request{arguments.operands[0], arguments.operands[1],
+                                 option("--xyz").value_or(""), option("--plot").value_or(""),
                                  option("--summary") == "json", Names(option("--names"))};
       std::vector<std::string> outputs;
       for (const std::string& output : {request.xyz, request.plot}) {
