@@ -307,7 +307,7 @@ int Constrain(const Arguments& arguments, Report& report) {
   const RunFiles files(request.stem);
   std::vector<std::string> inputs = {request.structure};
   if (request.topology) inputs.push_back(*request.topology);
-  RefuseSameFiles(inputs, {files.cfg, files.dat, files.fnc});
+  RefuseSameFiles(inputs, {files.cfg, files.dat, files.fnc}, report);
   return RunConstrain(request, report);
 }
 

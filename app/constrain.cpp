@@ -58,9 +58,11 @@ Plan MakePlan(const ConstrainRequest& request, Report& report) {
   return plan;
 }
 
-// The three files, written once the constraint file's rows exist: these
-// come from the pair list's text, read back and expanded as `expand` does.
-void WriteFiles(const Plan& plan, const std::string& stem, Report& report) {
+// The three files, written once the constraint file's rows exist (they come
+// from the pair list's text, read back and expanded as `expand` does) and
+// put in place together.
+void WriteFiles(const Plan& plan, const ConstrainRequest& request, Report& report) {
+  const std::string& stem = request.stem;
   std::ostringstream pair_list;
   WritePairList(pair_list, plan.list);
   std::istringstream read_back(pair_list.str());
@@ -70,16 +72,20 @@ void WriteFiles(const Plan& plan, const std::string& stem, Report& report) {
   FNC constraints(report);
   constraints.ExpandPatterns();
 
-  WriteConfiguration(plan.config, stem + ".cfg", report);
+  std::vector<std::string> inputs = {request.structure};
+  if (request.topology) inputs.push_back(*request.topology);
+  RunOutputs outputs(inputs);
+  WriteConfiguration(plan.config, stem + ".cfg", outputs, report);
   std::ofstream out;
-  OpenOutput(out, stem + ".dat", report);
+  outputs.Open(out, stem + ".dat", report);
   out << pair_list.str();
   CheckWriteOutcome("", out, stem + ".dat");
-  PlaceOutput(out, "", stem + ".dat");
+  outputs.Close(out, "");
   std::ofstream fnc;  // a fresh stream: the windows with six digits, as expand writes them
-  OpenOutput(fnc, stem + ".fnc", report);
+  outputs.Open(fnc, stem + ".fnc", report);
   constraints.rawsave(fnc, stem + ".fnc");
-  PlaceOutput(fnc, "FNC::rawsave", stem + ".fnc");
+  outputs.Close(fnc, "FNC::rawsave");
+  outputs.Place();
 }
 
 std::string ToleranceText(const Tolerance& tolerance) {
@@ -123,9 +129,9 @@ void PrintKinds(const Plan& plan, const ConstrainRequest& request) {
 }  // namespace
 
 int RunConstrain(const ConstrainRequest& request, Report& report) {
-  return WithMemoryGuard("constrain", [&] {
+  return WithMemoryGuard("constrain", request.structure, [&] {
     const Plan plan = MakePlan(request, report);
-    WriteFiles(plan, request.stem, report);
+    WriteFiles(plan, request, report);
     std::cout << request.structure << ": " << plan.structure.atoms.size() << " atoms, "
               << plan.molecules.type.size() << " molecules of " << plan.molecules.types.size()
               << (plan.molecules.types.size() == 1 ? " type" : " types")

@@ -138,7 +138,9 @@ void RunConvert(const ConvertRequest& request, Report& report) {
     }
     if (structure.atoms.empty()) throw LocatedError(request.in, 0, "at least one atom", "none");
     if (out == Format::kCfg) {
-      WriteConfiguration(config, request.out, report);
+      RunOutputs outputs({});  // the command line has refused an output that is the input
+      WriteConfiguration(config, request.out, outputs, report);
+      outputs.Place();
     } else {
       try {
         WriteStructure(out, structure, types, request.out, report);

@@ -93,7 +93,8 @@ TypedConfiguration ReadConfiguration(const std::string& file, Report& report) {
   return config;
 }
 
-void WriteConfiguration(const TypedConfiguration& config, const std::string& file, Report& report) {
+void WriteConfiguration(const TypedConfiguration& config, const std::string& file,
+                        RunOutputs& outputs, Report& report) {
   SimpleCfg::ResetLayout();
   SimpleCfg::ntypes = static_cast<int>(config.counts.size());
   SimpleCfg::ni = config.counts;
@@ -112,10 +113,8 @@ void WriteConfiguration(const TypedConfiguration& config, const std::string& fil
   }
   SimpleCfg written(report);
   std::copy(config.coords.begin(), config.coords.end(), written.coords.get());
-  RunOutputs outputs({});  // the command line has refused an output that is the input
   std::ofstream out;
   outputs.Open(out, file, report);
   written.save(out, TitleWithNames(config.title, config.names), file);
   outputs.Close(out, "SimpleCfg::save");
-  outputs.Place();
 }

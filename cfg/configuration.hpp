@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "io/error.hpp"
+#include "io/file_stream.hpp"
 #include "structure/structure.hpp"
 
 struct TypedConfiguration {
@@ -49,5 +50,7 @@ double CubicBoxOf(const std::string& file, Report& report);
 TypedConfiguration ReadConfiguration(const std::string& file, Report& report);
 
 // Writes `config` to `file` through SimpleCfg::save, with the names of its
-// types in its title, replacing the file whole.
-void WriteConfiguration(const TypedConfiguration& config, const std::string& file, Report& report);
+// types in its title, as one of the run's `outputs` (replaced whole when
+// they are placed).
+void WriteConfiguration(const TypedConfiguration& config, const std::string& file,
+                        RunOutputs& outputs, Report& report);

@@ -340,7 +340,9 @@ TypedConfiguration ThroughConfigurationFile(const Structure& s, const AtomTypes&
   const std::string file =
       testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name() + ".cfg";
   TestReport report;
-  WriteConfiguration(ToConfiguration(s, types, "in"), file, report);
+  RunOutputs outputs({});
+  WriteConfiguration(ToConfiguration(s, types, "in"), file, outputs, report);
+  outputs.Place();
   TypedConfiguration back = ReadConfiguration(file, report);
   std::remove(file.c_str());
   return back;
