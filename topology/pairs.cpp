@@ -223,6 +223,11 @@ PairSet FindPairs(const Structure& structure, const std::string& structure_file,
                                   " have no bonds, so their atoms are left unconstrained"});
     }
   }
+  if (std::all_of(set.of_type.begin(), set.of_type.end(),
+                  [](const std::vector<MoleculePair>& pairs) { return pairs.empty(); })) {
+    set.warnings.push_back(
+        {structure_file, 0, "no two atoms are bonded, so nothing is constrained"});
+  }
   const Box box(structure.cell, structure_file, structure.cell_line);
   MeanReferences(set, structure, box, molecules);
   GroupKinds(set, molecules, types, options.tolerance);
