@@ -231,18 +231,17 @@ MoleculeBonds StatedBonds(const Molecules& molecules, const Structure& structure
   }
   std::vector<Pairs> within(count);
   Tally joining;
-  for (auto [a, b] : stated) {
-    const StructureAtom& first = structure.atoms[static_cast<std::size_t>(a)];
-    const int m = molecule_of[static_cast<std::size_t>(a)];
-    if (m != molecule_of[static_cast<std::size_t>(b)]) {
-      joining.Add(first.line, [&] {
-        return AtomText(static_cast<std::size_t>(a), first) + " and " +
-               AtomText(static_cast<std::size_t>(b), structure.atoms[static_cast<std::size_t>(b)]);
+  for (const auto& bond : stated) {
+    const auto a = static_cast<std::size_t>(bond.first);
+    const auto b = static_cast<std::size_t>(bond.second);
+    const int m = molecule_of[a];
+    if (m != molecule_of[b]) {
+      joining.Add(structure.atoms[a].line, [&] {
+        return AtomText(a, structure.atoms[a]) + " and " + AtomText(b, structure.atoms[b]);
       });
       continue;
     }
-    auto [i, j] =
-        std::minmax(place[static_cast<std::size_t>(a)], place[static_cast<std::size_t>(b)]);
+    const auto [i, j] = std::minmax(place[a], place[b]);
     if (i != j) within[static_cast<std::size_t>(m)].emplace_back(i, j);
   }
   if (joining.count > 0) {
