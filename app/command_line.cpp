@@ -232,7 +232,7 @@ std::optional<std::vector<std::string>> Names(const std::optional<std::string>& 
 std::optional<Tolerance> ToleranceOf(std::string text) {
   const bool relative = !text.empty() && text.back() == '%';
   if (relative) text.pop_back();
-  const std::optional<double> value = Distance(text);
+  const std::optional<double> value = PositiveDistance(text);
   if (!value) return std::nullopt;
   return Tolerance{relative ? *value / 100 : *value, relative};
 }
@@ -288,7 +288,8 @@ struct CommandLineReport final : Report {
   std::vector<Warning> warnings;
 };
 
-int Constrain(const Arguments& arguments, Report& report) {
+// constrain, its warnings printed after its report.
+int Constrain(const Arguments& arguments, CommandLineReport& report) {
   const auto option = [&](const char* name) {
     const auto found = arguments.options.find(name);
     return found == arguments.options.end() ? std::optional<std::string>() : found->second;
@@ -301,14 +302,16 @@ int Constrain(const Arguments& arguments, Report& report) {
   if (const auto depth = option("--depth")) request.depth = std::stoi(*depth);
   if (const auto tolerance = option("--tolerance")) request.tolerance = *ToleranceOf(*tolerance);
   if (option("--types") == "name") request.types = TypeBy::kName;
-  if (const auto factor = option("--bond-factor")) request.bond_factor = *Distance(*factor);
+  if (const auto factor = option("--bond-factor")) request.bond_factor = *PositiveDistance(*factor);
   request.topology_reference = option("--reference") == "topology";
-  if (const auto box = option("--box")) request.box = Distance(*box);
+  if (const auto box = option("--box")) request.box = PositiveDistance(*box);
   const RunFiles files(request.stem);
   std::vector<std::string> inputs = {request.structure};
   if (request.topology) inputs.push_back(*request.topology);
   RefuseSameFiles(inputs, {files.cfg, files.dat, files.fnc}, report);
-  return RunConstrain(request, report);
+  const int status = RunConstrain(request, report);
+  report.PrintWarnings();
+  return status;
 }
 
 // Runs a command, with the one catch of the command line: "fncprep: " and the
@@ -321,8 +324,8 @@ int Run(const Command& command, const Arguments& arguments) {
   CommandLineReport report(option("--strict").has_value());
   try {
     if (command.name == std::string("check")) {
-      const CheckRequest request{arguments.operands[0], arguments.operands[1],
-                                 option("--xyz").value_or(""), option("--plot").value_or(""),
+      const CheckRequest request{arguments.operands[0],         arguments.operands[1],
+                                 option("--xyz").value_or(""),  option("--plot").value_or(""),
                                  option("--summary") == "json", Names(option("--names"))};
       std::vector<std::string> outputs;
       for (const std::string& output : {request.xyz, request.plot}) {
@@ -343,11 +346,7 @@ int Run(const Command& command, const Arguments& arguments) {
       report.PrintWarnings();
       return 0;
     }
-    if (command.name == std::string("constrain")) {
-      const int status = Constrain(arguments, report);
-      report.PrintWarnings();
-      return status;
-    }
+    if (command.name == std::string("constrain")) return Constrain(arguments, report);
     const RunFiles files(arguments.operands[0]);
     RunObjects run;
     if (command.name == std::string("grow")) {
@@ -407,8 +406,8 @@ std::optional<std::string> ValueProblem(const Command& command, const Arguments&
     return "--tolerance takes a positive length or a positive share such as 3%, not '" +
            value("--tolerance") + "'";
   }
-  if (given("--bond-factor") && !Distance(value("--bond-factor")))
-    return "--bond-factor takes a positive number, not '" + value("--bond-factor") + "'";
+  if (given("--bond-factor") && !PositiveDistance(value("--bond-factor")))
+    return DistanceProblem("--bond-factor", value("--bond-factor"));
   if (given("--define") && !Names(value("--define"))) {
     return "--define takes names without blanks, separated by commas, not '" + value("--define") +
            "'";

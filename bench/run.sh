@@ -325,6 +325,8 @@ if [[ -n $PYTHON ]]; then
 else
   say "  MDAnalysis is not installed (python3-mdanalysis): no script to compare with"
 fi
+say ""
+
 # grow_pair STEM D: grow STEM without and with --min-distance D, each timed,
 # its peak memory taken and its output checked by verify_grow (without: the
 # shells only; with: the shells and every pair against D).
