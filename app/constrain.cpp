@@ -44,7 +44,7 @@ Plan MakePlan(const ConstrainRequest& request, Report& report) {
   const MoleculeSources sources{file, request.topology.value_or(""), request.bond_factor};
   if (request.topology) {
     const Topology topology = ReadTopology(
-        *request.topology, {request.defines, GromacsIncludeFolders(std::getenv("GMXLIB"))});
+        *request.topology, {request.defines, GromacsIncludeFolders(std::getenv("GMXLIB"))}, report);
     plan.molecules = MoleculesOfTopology(plan.structure, topology, sources);
   } else {
     plan.molecules = MoleculesOfStructure(plan.structure, sources);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "io/error.hpp"
-#include "io/number_format.hpp"
 #include "io/text_writer.hpp"
 #include "structure/cell.hpp"
 #include "structure/element.hpp"
@@ -113,14 +112,6 @@ Structure ReadGro(std::istream& in, const std::string& file) {
 
 void WriteGro(std::ostream& out, const Structure& structure, const std::string& file) {
   const double scale = LengthScale(structure.unit, "nm");
-  const auto name_fits = [&](const std::string& name, int index, const char* what) {
-    if (name.size() > kNameWidth) {
-      throw LocatedError(file, 0,
-                         std::string("a ") + what + " of at most 5 characters for atom " +
-                             std::to_string(index + 1),
-                         Quoted(name));
-    }
-  };
   TextWriter w(out);
   w.SetFixed(3);
   std::string title = structure.title;
@@ -129,20 +120,15 @@ void WriteGro(std::ostream& out, const Structure& structure, const std::string& 
   w.Width(5) << static_cast<std::int64_t>(structure.atoms.size()) << '\n';
   for (std::size_t i = 0; i < structure.atoms.size(); ++i) {
     const StructureAtom& atom = structure.atoms[i];
-    name_fits(atom.residue, static_cast<int>(i), "residue name");
-    name_fits(atom.name, static_cast<int>(i), "atom name");
+    CheckNameFits(file, i, atom.residue, kNameWidth, "a residue name");
+    CheckNameFits(file, i, atom.name, kNameWidth, "an atom name");
     w.Width(5) << atom.residue_number % 100000;
     w << atom.residue << std::string_view("     ").substr(atom.residue.size());
     w.Width(5) << atom.name;
     w.Width(5) << static_cast<int>((i + 1) % 100000);
     for (const double x : atom.position) {
       const double nm = x * scale;
-      // Eight columns hold -999.999 to 9999.999.
-      if (!(nm > -999.9995 && nm < 9999.9995)) {
-        throw LocatedError(
-            file, 0, "coordinates from -999.999 to 9999.999 nm for atom " + std::to_string(i + 1),
-            GeneralText(nm));
-      }
+      CheckCoordinateFits(file, i, nm, "nm");
       w.Width(8) << nm;
     }
     w << '\n';

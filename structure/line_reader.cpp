@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "io/error.hpp"
+#include "io/number_format.hpp"
 
 LineReader::LineReader(std::istream& in, std::string file) : file_(std::move(file)) {
   // One read of a known size where the stream can tell it, else a copy of what it gives.
@@ -79,3 +80,22 @@ bool ParseWhole(std::string_view text, Number& value) {
 bool ParseReal(std::string_view text, double& value) { return ParseWhole(text, value); }
 
 bool ParseInt(std::string_view text, int& value) { return ParseWhole(text, value); }
+
+void CheckNameFits(const std::string& file, std::size_t index, std::string_view text,
+                   std::size_t width, std::string_view what) {
+  if (text.size() <= width) return;
+  throw LocatedError(file, 0,
+                     std::string(what) + " of at most " + std::to_string(width) +
+                         (width == 1 ? " character" : " characters") + " for atom " +
+                         std::to_string(index + 1),
+                     Quoted(text));
+}
+
+void CheckCoordinateFits(const std::string& file, std::size_t index, double x,
+                         std::string_view unit) {
+  if (x > -999.9995 && x < 9999.9995) return;
+  throw LocatedError(file, 0,
+                     "coordinates from -999.999 to 9999.999 " + std::string(unit) + " for atom " +
+                         std::to_string(index + 1),
+                     GeneralText(x));
+}

@@ -1,6 +1,6 @@
 // A structure file read whole and taken line by line, with the helpers its
 // readers share: fields as numbers (std::from_chars), and the located error at
-// the current line.
+// the current line; and the checks its writers share, that a value fits its columns.
 #pragma once
 
 #include <cstddef>
@@ -43,3 +43,13 @@ std::string Quoted(std::string_view text, std::size_t limit = 60);
 // "inf" and "nan" included, so that the caller can name them; an integer.
 bool ParseReal(std::string_view text, double& value);
 bool ParseInt(std::string_view text, int& value);
+
+// Refuses, for atom `index` (from 0) of the file `file`, a name wider than the
+// `width` columns of its field: `what` names the field with its article ("an
+// atom name").
+void CheckNameFits(const std::string& file, std::size_t index, std::string_view text,
+                   std::size_t width, std::string_view what);
+// Refuses, for atom `index`, a coordinate (in `unit`) that eight columns with
+// three decimals cannot hold: -999.999 to 9999.999.
+void CheckCoordinateFits(const std::string& file, std::size_t index, double x,
+                         std::string_view unit);

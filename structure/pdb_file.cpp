@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "io/error.hpp"
-#include "io/number_format.hpp"
 #include "structure/cell.hpp"
 #include "structure/element.hpp"
 #include "structure/line_reader.hpp"
@@ -234,32 +233,14 @@ Structure ReadPdb(std::istream& in, const std::string& file) {
 
 namespace {
 
-void CheckFits(const std::string& file, std::size_t index, const std::string& text,
-               std::size_t width, const char* what) {
-  if (text.size() > width) {
-    throw LocatedError(file, 0,
-                       std::string("a ") + what + " of at most " + std::to_string(width) +
-                           " characters for atom " + std::to_string(index + 1),
-                       Quoted(text));
-  }
-}
-
 gemmi::Atom PdbAtom(const std::string& file, std::size_t index, const StructureAtom& atom,
                     double scale) {
-  CheckFits(file, index, atom.name, 4, "PDB atom name");
+  CheckNameFits(file, index, atom.name, 4, "a PDB atom name");
   gemmi::Atom out;
   out.name = atom.name;
   out.element = gemmi::Element(atom.element);
   out.b_iso = 0;
-  for (int k = 0; k < 3; ++k) {
-    const double x = atom.position[k] * scale;
-    // Eight columns with three decimals hold -999.999 to 9999.999.
-    if (!(x > -999.9995 && x < 9999.9995)) {
-      throw LocatedError(
-          file, 0, "coordinates from -999.999 to 9999.999 A for atom " + std::to_string(index + 1),
-          GeneralText(x));
-    }
-  }
+  for (const double x : atom.position) CheckCoordinateFits(file, index, x * scale, "A");
   out.pos =
       gemmi::Position(atom.position[0] * scale, atom.position[1] * scale, atom.position[2] * scale);
   return out;
@@ -283,8 +264,8 @@ void WritePdb(std::ostream& out, const Structure& structure, const std::string& 
   const StructureAtom* previous = nullptr;
   for (std::size_t i = 0; i < structure.atoms.size(); ++i) {
     const StructureAtom& atom = structure.atoms[i];
-    CheckFits(file, i, atom.residue, 3, "PDB residue name");
-    CheckFits(file, i, atom.chain, 1, "PDB chain name");
+    CheckNameFits(file, i, atom.residue, 3, "a PDB residue name");
+    CheckNameFits(file, i, atom.chain, 1, "a PDB chain name");
     if (atom.residue_number < -999) {
       throw LocatedError(file, 0,
                          "a residue number of at least -999 for atom " + std::to_string(i + 1),

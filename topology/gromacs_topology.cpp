@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "io/error.hpp"
+#include "io/file_stream.hpp"
 
 namespace {
 
@@ -76,7 +77,8 @@ struct Condition {
 
 class TopologyReader {
  public:
-  explicit TopologyReader(const TopologyOptions& options) : folders_(options.include_folders) {
+  TopologyReader(const TopologyOptions& options, Report& report)
+      : folders_(options.include_folders), report_(report) {
     for (const std::string& define : options.defines) {
       const std::size_t equals = define.find('=');
       defines_[define.substr(0, equals)] =
@@ -105,6 +107,7 @@ class TopologyReader {
   int AtomIndex(const std::string& word, const At& at);
 
   std::vector<std::string> folders_;
+  Report& report_;
   std::map<std::string, std::string> defines_;
   std::map<std::string, int> type_by_name_;
   std::string section_;
@@ -119,7 +122,8 @@ bool Active(const std::vector<Condition>& conditions) {
 }
 
 void TopologyReader::ReadFile(const std::string& path, int depth) {
-  std::ifstream in(path);
+  std::ifstream in;
+  OpenOn(in, path, std::ios::in, report_);
   if (!in) throw LocatedError::Text(path, 0, "cannot be read");
   std::vector<Condition> conditions;
   std::string physical;
@@ -142,6 +146,8 @@ void TopologyReader::ReadFile(const std::string& path, int depth) {
       DataLine(text, at);
     }
   }
+  // A failed read is no end of the file.
+  if (in.bad()) throw LocatedError::Text(path, 0, "cannot be read");
   if (!conditions.empty()) {
     At{path, conditions.back().line}.Fail("this #ifdef or #ifndef has no #endif in its file");
   }
@@ -344,8 +350,8 @@ void TopologyReader::Molecules(const std::vector<std::string>& words, const At& 
 
 }  // namespace
 
-Topology ReadTopology(const std::string& path, const TopologyOptions& options) {
-  TopologyReader reader(options);
+Topology ReadTopology(const std::string& path, const TopologyOptions& options, Report& report) {
+  TopologyReader reader(options, report);
   reader.ReadFile(path, 0);
   return reader.Finish();
 }

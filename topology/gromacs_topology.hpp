@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "io/error.hpp"
+
 struct TopologyAtom {
   std::string name;     // atom name ("OW")
   std::string residue;  // residue name ("SOL")
@@ -50,9 +52,10 @@ struct TopologyOptions {
   std::vector<std::string> include_folders;
 };
 
-// Reads the topology `path` with its includes. Throws LocatedError for a
-// missing include, an unknown molecule name, or a line it cannot read.
-Topology ReadTopology(const std::string& path, const TopologyOptions& options);
+// Reads the topology `path` with its includes; a topology that cannot be
+// opened, or a folder, goes to `report`. Throws LocatedError for a missing
+// include, an unknown molecule name, or a line it cannot read.
+Topology ReadTopology(const std::string& path, const TopologyOptions& options, Report& report);
 
 // The folders of GMXLIB (a colon-separated list, may be unset), then
 // /usr/share/gromacs/top.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "io/error.hpp"
+#include "test_report.hpp"
 #include "structure/cell.hpp"
 #include "structure/cif_file.hpp"
 #include "structure/element.hpp"
@@ -326,13 +327,6 @@ TEST(Typing, AtomsTypeByTypeInBoxUnitsAndBack) {
   EXPECT_EQ(back.atoms[33].element, "Na");
   EXPECT_EQ(TypesOf(config).of_atom[33], 2);
 }
-
-// A report for the configuration file's reader and writer: a refused file ends the test.
-struct TestReport final : Report {
-  void Notice(std::string_view) override {}
-  void Warn(Warning warning) override { ADD_FAILURE() << warning.Message(); }
-  void Refused(const LocatedError& reason) override { throw reason; }
-};
 
 // `s` with `types` written as a configuration file and read back.
 TypedConfiguration ThroughConfigurationFile(const Structure& s, const AtomTypes& types) {

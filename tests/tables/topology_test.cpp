@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/error.hpp"
+#include "test_report.hpp"
 #include "topology/gromacs_topology.hpp"
 
 namespace {
@@ -218,8 +219,9 @@ TEST(GromacsTopology, ReadsWhatRealFilesUseAndStopsAtFaults) {
     const Folder folder(c.files);
     const TopologyOptions options{c.defines, {folder / "lib"}};
     std::string got;
+    TestReport report;
     try {
-      got = Summary(ReadTopology(folder / "top.top", options));
+      got = Summary(ReadTopology(folder / "top.top", options, report));
     } catch (const LocatedError& error) {
       got = error.what();
       for (std::size_t at; (at = got.find(folder / "")) != std::string::npos;) {
