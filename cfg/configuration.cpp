@@ -9,6 +9,7 @@
 #include "cfg/simple_cfg.hpp"
 #include "io/file_stream.hpp"
 #include "io/number_format.hpp"
+#include "io/words.hpp"
 #include "structure/cell.hpp"
 
 namespace {
@@ -25,16 +26,10 @@ std::size_t NamesStart(std::string_view title) {
   return at;
 }
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 std::string TitleWithNames(std::string_view title, const std::vector<std::string>& names) {
-  std::string text(Trimmed(title.substr(0, std::min(title.size(), NamesStart(title)))));
+  std::string text(Trim(title.substr(0, std::min(title.size(), NamesStart(title)))));
   if (names.empty()) return text;
   if (!text.empty()) text += ' ';
   text += kTypesWord;
@@ -46,14 +41,8 @@ std::vector<std::string> NamesInTitle(std::string_view title) {
   const std::size_t start = NamesStart(title);
   std::vector<std::string> names;
   if (start == std::string_view::npos) return names;
-  std::string_view rest = title.substr(start + kTypesWord.size());
-  while (!Trimmed(rest).empty()) {
-    while (IsBlank(rest.front())) rest.remove_prefix(1);
-    std::size_t end = 0;
-    while (end < rest.size() && !IsBlank(rest[end])) ++end;
-    names.emplace_back(rest.substr(0, end));
-    rest.remove_prefix(end);
-  }
+  for (const std::string_view name : Words(title.substr(start + kTypesWord.size())))
+    names.emplace_back(name);
   return names;
 }
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <gemmi/elem.hpp>
 
-#include "structure/line_reader.hpp"
+#include "io/words.hpp"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "io/error.hpp"
 #include "io/text_writer.hpp"
+#include "io/words.hpp"
 #include "structure/cell.hpp"
 #include "structure/element.hpp"
 #include "structure/line_reader.hpp"

@@ -1,12 +1,12 @@
 // Structure files read whole: one allocation, lines as views into it.
 #include "structure/line_reader.hpp"
 
-#include <charconv>
 #include <iterator>
 #include <utility>
 
 #include "io/error.hpp"
 #include "io/number_format.hpp"
+#include "io/words.hpp"
 
 LineReader::LineReader(std::istream& in, std::string file) : file_(std::move(file)) {
   // One read of a known size where the stream can tell it, else a copy of what it gives.
@@ -52,34 +52,6 @@ void LineReader::Fail(std::string_view expected, std::string_view found) const {
 std::string_view Columns(std::string_view line, std::size_t start, std::size_t width) {
   return start < line.size() ? line.substr(start, width) : std::string_view();
 }
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string Quoted(std::string_view text, std::size_t limit) {
-  return '"' + std::string(text.substr(0, limit)) + '"';
-}
-
-namespace {
-
-template <class Number>
-bool ParseWhole(std::string_view text, Number& value) {
-  text = Trim(text);
-  if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
-  const char* const end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  return !text.empty() && error == std::errc() && stop == end;
-}
-
-}  // namespace
-
-bool ParseReal(std::string_view text, double& value) { return ParseWhole(text, value); }
-
-bool ParseInt(std::string_view text, int& value) { return ParseWhole(text, value); }
 
 void CheckNameFits(const std::string& file, std::size_t index, std::string_view text,
                    std::size_t width, std::string_view what) {

@@ -1,6 +1,6 @@
-// A structure file read whole and taken line by line, with the helpers its
-// readers share: fields as numbers (std::from_chars), and the located error at
-// the current line; and the checks its writers share, that a value fits its columns.
+// A structure file read whole and taken line by line, with the located error
+// at the current line and the columns of a fixed-column line; and the checks
+// its writers share, that a value fits its columns.
 #pragma once
 
 #include <cstddef>
@@ -34,15 +34,6 @@ class LineReader {
 // Columns `start` to `start + width` of `line`, counted from 0; fewer where the line ends
 // before them.
 std::string_view Columns(std::string_view line, std::size_t start, std::size_t width);
-// `text` without the blanks (spaces, tabs) around it.
-std::string_view Trim(std::string_view text);
-// `text` in double quotes for a message, cut after `limit` characters.
-std::string Quoted(std::string_view text, std::size_t limit = 60);
-
-// The whole of `text` (blanks around it allowed) as a number: a decimal real,
-// "inf" and "nan" included, so that the caller can name them; an integer.
-bool ParseReal(std::string_view text, double& value);
-bool ParseInt(std::string_view text, int& value);
 
 // Refuses, for atom `index` (from 0) of the file `file`, a name wider than the
 // `width` columns of its field: `what` names the field with its article ("an

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "io/error.hpp"
+#include "io/words.hpp"
 #include "structure/cell.hpp"
 #include "structure/element.hpp"
 #include "structure/line_reader.hpp"

@@ -5,9 +5,9 @@
 #include <unordered_map>
 
 #include "io/error.hpp"
+#include "io/words.hpp"
 #include "structure/cell.hpp"
 #include "structure/element.hpp"
-#include "structure/line_reader.hpp"
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "io/error.hpp"
 #include "io/text_writer.hpp"
+#include "io/words.hpp"
 #include "structure/element.hpp"
 #include "structure/line_reader.hpp"
 
@@ -52,19 +53,6 @@ std::vector<Pair> Pairs(std::string_view line) {
     pairs.push_back({key, line.substr(value_begin, value_end - value_begin), begin, i});
   }
   return pairs;
-}
-
-// Splits `line` at blanks into `words`, reusing its room.
-void Words(std::string_view line, std::vector<std::string_view>& words) {
-  words.clear();
-  std::size_t i = 0;
-  while (true) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i >= line.size()) return;
-    const std::size_t begin = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    words.push_back(line.substr(begin, i - begin));
-  }
 }
 
 // Where each needed column is among the words of an atom line.

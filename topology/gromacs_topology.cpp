@@ -14,43 +14,21 @@
 
 #include "io/error.hpp"
 #include "io/file_stream.hpp"
+#include "io/words.hpp"
 
 namespace {
 
 constexpr int kDeepestInclude = 32;
 
-std::vector<std::string> Words(std::string_view text) {
-  std::vector<std::string> words;
-  std::size_t at = 0;
-  while (true) {
-    at = text.find_first_not_of(" \t", at);
-    if (at == std::string_view::npos) return words;
-    const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
-    words.emplace_back(text.substr(at, end - at));
-    at = end;
-  }
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-}
-
-std::optional<int> Integer(const std::string& word) {
+std::optional<int> Integer(std::string_view word) {
   int value{};
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (error != std::errc() || end != word.data() + word.size()) return std::nullopt;
+  if (!ParseInt(word, value)) return std::nullopt;
   return value;
 }
 
-std::optional<double> Length(const std::string& word) {
+std::optional<double> Length(std::string_view word) {
   double value{};
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (error != std::errc() || end != word.data() + word.size() || !std::isfinite(value) ||
-      value <= 0) {
-    return std::nullopt;
-  }
+  if (!ParseReal(word, value) || !std::isfinite(value) || value <= 0) return std::nullopt;
   return value;
 }
 
@@ -138,10 +116,10 @@ void TopologyReader::ReadFile(const std::string& path, int depth) {
       line += ' ' + physical;
       ++number;
     }
-    const std::string_view text = Trimmed(std::string_view(line).substr(0, line.find(';')));
+    const std::string_view text = Trim(std::string_view(line).substr(0, line.find(';')));
     if (text.empty()) continue;
     if (text.front() == '#') {
-      Directive(Trimmed(text.substr(1)), at, conditions, depth);
+      Directive(Trim(text.substr(1)), at, conditions, depth);
     } else if (Active(conditions)) {
       DataLine(text, at);
     }
@@ -155,12 +133,12 @@ void TopologyReader::ReadFile(const std::string& path, int depth) {
 
 void TopologyReader::Directive(std::string_view text, const At& at,
                                std::vector<Condition>& conditions, int depth) {
-  const std::vector<std::string> words = Words(text);
-  const std::string name = words.empty() ? std::string() : words.front();
-  const std::string_view operand = Trimmed(text.substr(name.size()));
+  const std::vector<std::string_view> words = Words(text);
+  const std::string name(words.empty() ? std::string_view() : words.front());
+  const std::string_view operand = Trim(text.substr(name.size()));
   if (name == "ifdef" || name == "ifndef") {
     if (words.size() != 2) at.Expected("one name after #" + name, std::string(text));
-    const bool defined = defines_.count(words[1]) > 0;
+    const bool defined = defines_.count(std::string(words[1])) > 0;
     conditions.push_back({Active(conditions), defined == (name == "ifdef"), false, at.line});
   } else if (name == "else" || name == "endif") {
     if (conditions.empty() || (name == "else" && conditions.back().in_else)) {
@@ -177,10 +155,10 @@ void TopologyReader::Directive(std::string_view text, const At& at,
     Include(operand, at, depth);
   } else if (name == "define") {
     if (words.size() < 2) at.Expected("a name after #define", "");
-    defines_[words[1]] = std::string(Trimmed(operand.substr(words[1].size())));
+    defines_[std::string(words[1])] = std::string(Trim(operand.substr(words[1].size())));
   } else if (name == "undef") {
     if (words.size() != 2) at.Expected("one name after #undef", std::string(operand));
-    defines_.erase(words[1]);
+    defines_.erase(std::string(words[1]));
   } else {
     at.Expected("#include, #define, #undef, #ifdef, #ifndef, #else or #endif",
                 std::string("#").append(text));
@@ -213,12 +191,12 @@ void TopologyReader::Include(std::string_view operand, const At& at, int depth) 
 // grompp's preprocessor does.
 std::vector<std::string> TopologyReader::Expanded(std::string_view text) const {
   std::vector<std::string> words;
-  for (std::string& word : Words(text)) {
-    const auto define = defines_.find(word);
+  for (const std::string_view word : Words(text)) {
+    const auto define = defines_.find(std::string(word));
     if (define == defines_.end()) {
-      words.push_back(std::move(word));
+      words.emplace_back(word);
     } else {
-      for (std::string& part : Words(define->second)) words.push_back(std::move(part));
+      for (const std::string_view part : Words(define->second)) words.emplace_back(part);
     }
   }
   return words;
@@ -226,7 +204,7 @@ std::vector<std::string> TopologyReader::Expanded(std::string_view text) const {
 
 void TopologyReader::Heading(std::string_view text, const At& at) {
   if (text.back() != ']') at.Expected("a section heading such as [ atoms ]", std::string(text));
-  section_ = Trimmed(text.substr(1, text.size() - 2));
+  section_ = Trim(text.substr(1, text.size() - 2));
   if (section_ == "system" || section_ == "molecules") current_ = -1;
 }
 

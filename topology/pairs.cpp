@@ -5,18 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <tuple>
 
+#include "io/number_format.hpp"
 #include "topology/bonds.hpp"
 
 namespace {
-
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
-  return text;
-}
 
 // The pairs of a type's bond graph at most `depth` bonds apart, by depth,
 // then by atoms; with the topology's length as reference where wanted.
@@ -202,8 +196,8 @@ void WarnDeviations(PairSet& set, const Structure& structure, const std::string&
              std::to_string(molecules.types[t].count) + " molecules of " + molecules.types[t].name +
              " have a pair farther from its reference than the tolerance; the farthest: atoms " +
              atom(pair.first) + " and " + atom(pair.second) + " of molecule " +
-             std::to_string(worst[t].molecule + 1) + ", " + Number(worst[t].distance) +
-             " against " + Number(pair.reference)});
+             std::to_string(worst[t].molecule + 1) + ", " + GeneralText(worst[t].distance) +
+             " against " + GeneralText(pair.reference)});
   }
 }
 
