@@ -15,8 +15,7 @@ bool KindDistances::Add(double distance) {
   smallest = std::min(smallest, distance);
   largest = std::max(largest, distance);
   if (keep) distances.push_back(distance);
-  // Written so that a distance that is not a number lies outside.
-  const bool inside = distance >= window_min - slack && distance <= window_max + slack;
+  const bool inside = Inside(distance);
   outside += !inside;
   return !inside;
 }
@@ -91,9 +90,7 @@ struct Range {
 Range FitRange(const KindDistances& kind) {
   Range range;
   for (const double d : kind.distances) {
-    if (d >= kind.window_min - kind.slack && d <= kind.window_max + kind.slack) {
-      range.inside.push_back(d);
-    }
+    if (kind.Inside(d)) range.inside.push_back(d);
   }
   range.x0 = std::min(kind.window_min, kind.window_max);
   range.x1 = std::max(kind.window_min, kind.window_max);
@@ -233,7 +230,7 @@ void DrawOutside(std::ostream& out, const Frame& f, const KindDistances& kind) {
   constexpr std::array<double, 3> kSteps = {0.01, 0.1, 1};
   std::array<long long, 4> below{}, above{};
   for (const double d : kind.distances) {
-    if (d >= lower - kind.slack && d <= upper + kind.slack) continue;
+    if (kind.Inside(d)) continue;
     const double gap = d < lower ? lower - d : d - upper;
     const auto band = std::upper_bound(kSteps.begin(), kSteps.end(), gap / scale) - kSteps.begin();
     ++(d < lower ? below : above)[band];

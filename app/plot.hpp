@@ -15,6 +15,11 @@ struct KindDistances {
   // Adds a pair's distance; true when it lies outside the window by more
   // than the slack.
   bool Add(double distance);
+  // Whether a distance lies inside the window, within the slack; a distance
+  // that is not a number lies outside.
+  bool Inside(double distance) const {
+    return distance >= window_min - slack && distance <= window_max + slack;
+  }
   // Notes the types of a pair's atoms (0-based, the lower first).
   void AddTypes(int a, int b);
 

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "io/error.hpp"
+#include "structure/cell.hpp"
 
 Box::Box(const std::optional<Cell>& cell, const std::string& file, int line) {
   if (!cell) return;
@@ -40,7 +41,7 @@ double Box::Distance(const Position& a, const Position& b) const {
 std::vector<double> CovalentRadii(const Structure& structure, const std::string& file) {
   // gemmi's radii are in angstrom, the unit XYZ files are taken to be in
   // (they state none); .gro files are in nm.
-  const double scale = structure.unit == "nm" ? 0.1 : 1;
+  const double scale = LengthScale("A", structure.unit);
   std::vector<double> radii;
   radii.reserve(structure.atoms.size());
   for (const StructureAtom& atom : structure.atoms) {
