@@ -1,8 +1,9 @@
 // The structure readers and writers on small real files (a saline box made with
 // gmx solvate and insert-molecules, converted by gmx editconf, gemmi and ASE; an
 // excerpt of gmx genconf past residue 99999; water past atom 99999 as Packmol
-// numbers it), the types of a configuration and the cubic check. Each reader's refusals are a
-// golden case (cli_convert_error_each_reader_names_file_and_line).
+// numbers it), the types of a configuration and the cubic check. Each
+// reader's refusals are a golden case
+// (cli_convert_error_each_reader_names_file_and_line).
 #include <gtest/gtest.h>
 
 #include <cmath>
