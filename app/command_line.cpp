@@ -151,10 +151,12 @@ void PrintHelp(const Command& command) {
   std::cout << "usage: fncprep " << command.name << ' ' << command.operands << " [options]\n\n"
             << command.summary << "\n\noptions:\n";
   for (const Option& option : command.options) {
-    // The help in a column after the longest option and its value.
+    // The help in a column after the option and its value, or on the next
+    // line where they fill the column.
     std::string line =
         "  " + std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
-    line.resize(23, ' ');
+    if (line.size() > 22) line += '\n';
+    line.resize(line.size() > 23 ? line.size() + 23 : 23, ' ');
     for (const char c : std::string_view(option.help)) {
       line += c;
       if (c == '\n') line.append(23, ' ');

@@ -104,8 +104,9 @@ double Farthest(const SimpleCfg& centres) {
 }
 
 // Reads and judges the shell parameters: radii that would place neighbours
-// of `centres` at infinite coordinates are refused, shells turned inside out
-// warned of. Returns false where the reading stopped.
+// of `centres` at infinite coordinates are refused; a negative inner radius
+// and shells turned inside out go to the report, which the dialogue reads on
+// past. Returns false where the reading stopped.
 bool ReadShellParameters(TextScanner& in, const SimpleCfg& centres, Report& report) {
   if (!ReadCentralCount(in, report) || !ReadCounts(in, report)) return false;
   if (!ReadRadii(in, "the inner radius of type ", "inner", SimpleCfg::rinner, report)) {
@@ -145,6 +146,12 @@ bool ReadShellParameters(TextScanner& in, const SimpleCfg& centres, Report& repo
   }
   if (in.stream().fail()) return false;
   for (int t = 0; t < SimpleCfg::ntypes; ++t) {
+    if (SimpleCfg::nneighbours[t] > 0 && SimpleCfg::rinner[t] < 0) {
+      report.Refused(LocatedError::Text(in.name(), inner_line,
+                                        "the inner radius of type " + std::to_string(t + 1) + ", " +
+                                            GeneralText(SimpleCfg::rinner[t]) +
+                                            ", is negative: no distance lies below 0"));
+    }
     if (SimpleCfg::nneighbours[t] > 0 && SimpleCfg::rinner[t] > SimpleCfg::router[t]) {
       report.Refused(LocatedError::Text(
           in.name(), inner_line,
