@@ -335,9 +335,9 @@ grow_pair() {
   for options in "" "--min-distance $d"; do
     /usr/bin/time -f %M -o "$stem.rss" "$BIN" grow "$stem" --seed 6 --uniform $options >/dev/null 2>&1 ||
       die "grow $stem $options failed"
-    local check spec=0
-    [[ -n $options ]] && spec=$d
-    check=$("$SCRATCH/verify_grow" "$stem" "$spec") || die "grow $stem $options: verify_grow failed: $check"
+    local check least=0
+    [[ -n $options ]] && least=$d
+    check=$("$SCRATCH/verify_grow" "$stem" "$least") || die "grow $stem $options: verify_grow failed: $check"
     if [[ -z $options ]]; then
       t_without=$(wall_median "$BIN grow $stem --seed 6 --uniform >/dev/null 2>&1")
       rss_without=$(tail -n 1 "$stem.rss")
