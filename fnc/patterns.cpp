@@ -311,8 +311,8 @@ void FNC::AssemblePatterns(Report& report, std::ostream& patterns) {
 
 void FNC::ExpandPatterns() {
   for (int i = 1; i < natoms; ++i) liststart[i] = liststart[i - 1] + ncoord[i - 1];
+  // Each row is its own atom's (centralindex as constructed).
   ForEachReach([this](int row, std::int64_t m, std::int64_t x) {
-    centralindex[x - 1] = static_cast<int>(x - 1);
     const int start = liststart[x - 1];
     for (int e = 0; e < patcount[row]; ++e) {
       neighbours[start + e] =

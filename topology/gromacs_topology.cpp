@@ -137,7 +137,7 @@ void TopologyReader::Directive(std::string_view text, const At& at,
   const std::string name(words.empty() ? std::string_view() : words.front());
   const std::string_view operand = Trim(text.substr(name.size()));
   if (name == "ifdef" || name == "ifndef") {
-    if (words.size() != 2) at.Expected("one name after #" + name, std::string(text));
+    if (words.size() != 2) at.Expected("one name after #" + name, std::string(operand));
     const bool defined = defines_.count(std::string(words[1])) > 0;
     conditions.push_back({Active(conditions), defined == (name == "ifdef"), false, at.line});
   } else if (name == "else" || name == "endif") {
