@@ -6,8 +6,8 @@
 
 namespace {
 
-// The effort for one central atom: attempts of at most kSweeps sweeps each.
-constexpr int kAttempts = 20;
+// The effort for one central atom: kCrowdAttempts attempts of at most kSweeps
+// sweeps each.
 constexpr int kSweeps = 200;
 // Members are pushed apart to their distance and a margin: 2 % at first, half
 // of it after every kSweepsPerHalving sweeps. Aiming beyond the distance
@@ -101,15 +101,12 @@ bool Settled(const std::vector<CrowdMember>& crowd, const double* centre, const 
 }  // namespace
 
 bool SettleCrowd(std::vector<CrowdMember>& crowd, const double* centre, const AtomGrid& grid,
-                 const PairReach& reach, const std::function<void(CrowdMember&)>& redraw,
-                 CrowdEffort& effort) {
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    ++effort.attempts;
+                 const PairReach& reach, const std::function<void(CrowdMember&)>& redraw) {
+  for (int attempt = 0; attempt < kCrowdAttempts; ++attempt) {
     if (attempt > 0) {
       for (CrowdMember& member : crowd) redraw(member);
     }
     for (int sweep = 0; sweep < kSweeps; ++sweep) {
-      ++effort.sweeps;
       Sweep(crowd, centre, grid, reach, kFirstMargin / (1 << sweep / kSweepsPerHalving));
       if (Settled(crowd, centre, grid, reach)) return true;
     }

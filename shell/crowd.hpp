@@ -23,12 +23,8 @@ struct CrowdMember {
 // closer than its pair's distance to another member or to an atom of `grid`
 // (which holds everything but the crowd), each member within its shell.
 // Starts from the offsets given; each further attempt starts from offsets that
-// `redraw` draws afresh. Returns false when the bounded effort is spent: the
-// attempts and the sweeps of each are counted in `effort`.
-struct CrowdEffort {
-  int attempts = 0;
-  int sweeps = 0;
-};
+// `redraw` draws afresh. Returns false when the bounded effort is spent:
+// kCrowdAttempts attempts.
+inline constexpr int kCrowdAttempts = 20;
 bool SettleCrowd(std::vector<CrowdMember>& crowd, const double* centre, const AtomGrid& grid,
-                 const PairReach& reach, const std::function<void(CrowdMember&)>& redraw,
-                 CrowdEffort& effort);
+                 const PairReach& reach, const std::function<void(CrowdMember&)>& redraw);

@@ -173,15 +173,13 @@ class ShellDraw {
                     const std::vector<double*>& atoms) {
     for (std::size_t i = 0; i < stuck; ++i) grid_->Remove(placed_[i]);
     for (std::size_t i = stuck + 1; i < crowd_.size(); ++i) Draw(crowd_[i]);
-    CrowdEffort effort;
-    if (!SettleCrowd(
-            crowd_, centre, *grid_, *reach_, [&](CrowdMember& m) { Draw(m); }, effort)) {
+    if (!SettleCrowd(crowd_, centre, *grid_, *reach_, [&](CrowdMember& m) { Draw(m); })) {
       throw LocatedError::Text(how_.centres, 0,
                                "no room found for the " + std::to_string(crowd_.size()) +
                                    " neighbours of central atom " + std::to_string(j + 1) +
                                    ", neither drawn one by one (" + std::to_string(kMostTries) +
                                    " draws for neighbour " + std::to_string(stuck + 1) +
-                                   ") nor moved together (" + std::to_string(effort.attempts) +
+                                   ") nor moved together (" + std::to_string(kCrowdAttempts) +
                                    " attempts); use a smaller --min-distance or a wider shell");
     }
     for (std::size_t i = 0; i < crowd_.size(); ++i) {
