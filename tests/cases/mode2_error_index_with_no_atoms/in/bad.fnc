@@ -1,0 +1,1 @@
+previous constraints, must stay
