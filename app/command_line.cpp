@@ -155,8 +155,11 @@ void PrintHelp(const Command& command) {
     // line where they fill the column.
     std::string line =
         "  " + std::string(option.name) + (option.value ? std::string(" ") + option.value : "");
-    if (line.size() > 22) line += '\n';
-    line.resize(line.size() > 23 ? line.size() + 23 : 23, ' ');
+    if (line.size() > 22) {
+      line += '\n' + std::string(23, ' ');
+    } else {
+      line.resize(23, ' ');
+    }
     for (const char c : std::string_view(option.help)) {
       line += c;
       if (c == '\n') line.append(23, ' ');

@@ -146,18 +146,20 @@ bool ReadShellParameters(TextScanner& in, const SimpleCfg& centres, Report& repo
   }
   if (in.stream().fail()) return false;
   for (int t = 0; t < SimpleCfg::ntypes; ++t) {
-    if (SimpleCfg::nneighbours[t] > 0 && SimpleCfg::rinner[t] < 0) {
+    if (SimpleCfg::nneighbours[t] == 0) continue;  // its radii are not used
+    const double inner = SimpleCfg::rinner[t];
+    const double outer = SimpleCfg::router[t];
+    const std::string radius =
+        "the inner radius of type " + std::to_string(t + 1) + ", " + GeneralText(inner) + ", ";
+    if (inner < 0) {
       report.Refused(LocatedError::Text(in.name(), inner_line,
-                                        "the inner radius of type " + std::to_string(t + 1) + ", " +
-                                            GeneralText(SimpleCfg::rinner[t]) +
-                                            ", is negative: no distance lies below 0"));
+                                        radius + "is negative: no distance lies below 0"));
     }
-    if (SimpleCfg::nneighbours[t] > 0 && SimpleCfg::rinner[t] > SimpleCfg::router[t]) {
-      report.Refused(LocatedError::Text(
-          in.name(), inner_line,
-          "the inner radius of type " + std::to_string(t + 1) + ", " +
-              GeneralText(SimpleCfg::rinner[t]) + ", lies beyond its outer radius, " +
-              GeneralText(SimpleCfg::router[t]) + ": no distance lies in the window it gives"));
+    if (inner > outer) {
+      report.Refused(LocatedError::Text(in.name(), inner_line,
+                                        radius + "lies beyond its outer radius, " +
+                                            GeneralText(outer) +
+                                            ": no distance lies in the window it gives"));
     }
   }
   return true;
