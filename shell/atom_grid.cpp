@@ -8,11 +8,23 @@ namespace {
 
 // Cells a side at most: a cell's three coordinates fit 21 bits each.
 constexpr std::int64_t kMostPerSide = std::int64_t{1} << 21;
+constexpr std::uint64_t kSide = kMostPerSide - 1;  // the bits of one side's cell in a key
 
 }  // namespace
 
 void WrapIntoBox(const double* p, double* w) {
-  for (int k = 0; k < 3; ++k) w[k] = p[k] - std::floor(p[k]);
+  for (int k = 0; k < 3; ++k) {
+    // x - floor(x), without the call where floor(x) is 0 or -1, as it is for
+    // the coordinates of a configuration (-0.5 .. 0.5).
+    const double x = p[k];
+    if (x >= 0 && x < 1) {
+      w[k] = x;
+    } else if (x >= -1 && x < 0) {
+      w[k] = x + 1;
+    } else {
+      w[k] = x - std::floor(x);
+    }
+  }
 }
 
 AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms, const double* centre,
@@ -53,9 +65,7 @@ bool AtomGrid::Clear(const double* p, int cls) const {
   const double* reach2 = &reach2_[static_cast<std::size_t>(cls) * classes_];
   bool clear = true;
   Visit(p, [&](const double* delta, int other) {
-    double sum = 0;
-    for (int k = 0; k < 3; ++k) sum += delta[k] * delta[k];
-    clear = !(sum < reach2[other]);
+    clear = !(delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2] < reach2[other]);
     return clear;
   });
   return clear;
@@ -76,7 +86,9 @@ void AtomGrid::Put(int a, const double* p) {
 void AtomGrid::Remove(int a) {
   const std::uint64_t key = KeyOf(atoms_[a].xyz);
   std::size_t s = SlotOf(key);
-  while (!dense_ && (slots_[s].head < 0 || KeyOf(atoms_[slots_[s].head].xyz) != key)) {
+  const std::uint32_t tag = TagOf(key);
+  while (!dense_ && (slots_[s].head < 0 || slots_[s].tag != tag ||
+                     KeyOf(atoms_[slots_[s].head].xyz) != key)) {
     s = (s + 1) & (slots_.size() - 1);
   }
   int* link = &slots_[s].head;
@@ -122,16 +134,26 @@ std::uint64_t AtomGrid::KeyOf(const double* w) const {
 
 std::size_t AtomGrid::SlotOf(std::uint64_t key) const {
   if (dense_) {
-    std::size_t slot = 0;
-    for (int k = 2; k >= 0; --k) {
-      const auto cell = static_cast<std::int64_t>(key >> 21 * k & ((1 << 21) - 1));
-      const std::int64_t along = (cell - spans_[k].first + per_side_) % per_side_;
-      if (along >= spans_[k].count) return slots_.size() - 1;
-      slot = slot * static_cast<std::size_t>(spans_[k].count) + static_cast<std::size_t>(along);
-    }
-    return slot;
+    std::int64_t along[3];
+    for (int k = 0; k < 3; ++k) along[k] = Along(k, static_cast<std::int64_t>(key >> 21 * k & kSide));
+    return DenseSlot(along);
   }
   return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
+}
+
+// Cell c's place in the span along side k, or -1 where it lies outside.
+std::int64_t AtomGrid::Along(int k, std::int64_t c) const {
+  std::int64_t along = c - spans_[k].first;
+  if (along < 0) along += per_side_;
+  return along < spans_[k].count ? along : -1;
+}
+
+// The slot of the cell at `along` (as Along gives) in the dense layout; the
+// last one, shared, for any cell outside the spans.
+std::size_t AtomGrid::DenseSlot(const std::int64_t* along) const {
+  if (along[0] < 0 || along[1] < 0 || along[2] < 0) return slots_.size() - 1;
+  return static_cast<std::size_t>((along[2] * spans_[1].count + along[1]) * spans_[0].count +
+                                  along[0]);
 }
 
 std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
@@ -142,25 +164,37 @@ std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
 // half of the cell it lies in (fewer when the box has fewer cells a side).
 // The slots are fetched ahead, as the search waits on them.
 AtomGrid::Cells AtomGrid::Around(const double* w) const {
-  std::int64_t cell[3][2];
-  int count[3];
+  std::uint64_t part[3][2];  // the two cells of each side, in place in the key
+  std::int64_t along[3][2];  // and their places in the dense layout
   for (int k = 0; k < 3; ++k) {
     const std::int64_t c = CellOf(w[k]);
     const double at = w[k] >= 0 && w[k] < 1 ? w[k] * static_cast<double>(per_side_) - c : 0;
-    cell[k][0] = c;
-    cell[k][1] = at < 0.5 ? (c + per_side_ - 1) % per_side_ : (c + 1) % per_side_;
-    count[k] = per_side_ == 1 ? 1 : 2;
+    std::int64_t next = 0;
+    if (at < 0.5) {
+      next = c == 0 ? per_side_ - 1 : c - 1;
+    } else {
+      next = c + 1 == per_side_ ? 0 : c + 1;
+    }
+    part[k][0] = static_cast<std::uint64_t>(c) << 21 * k;
+    part[k][1] = static_cast<std::uint64_t>(next) << 21 * k;
+    if (dense_) along[k][0] = Along(k, c), along[k][1] = Along(k, next);
   }
+  const int count = per_side_ == 1 ? 1 : 2;
   Cells cells;
-  for (int z = 0; z < count[2]; ++z) {
-    for (int y = 0; y < count[1]; ++y) {
-      for (int x = 0; x < count[0]; ++x) {
-        const std::uint64_t key = static_cast<std::uint64_t>(cell[2][z]) << 42 |
-                                  static_cast<std::uint64_t>(cell[1][y]) << 21 |
-                                  static_cast<std::uint64_t>(cell[0][x]);
+  for (int z = 0; z < count; ++z) {
+    for (int y = 0; y < count; ++y) {
+      for (int x = 0; x < count; ++x) {
+        const std::uint64_t key = part[2][z] | part[1][y] | part[0][x];
+        std::size_t slot = 0;
+        if (dense_) {
+          const std::int64_t at[3] = {along[0][x], along[1][y], along[2][z]};
+          slot = DenseSlot(at);
+        } else {
+          slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
+        }
+        __builtin_prefetch(&slots_[slot]);
         cells.key[cells.count] = key;
-        cells.slot[cells.count] = SlotOf(key);
-        __builtin_prefetch(&slots_[cells.slot[cells.count]]);
+        cells.slot[cells.count] = slot;
         ++cells.count;
       }
     }
@@ -186,12 +220,13 @@ void AtomGrid::Link(int a) {
   const std::size_t mask = slots_.size() - 1;
   std::size_t s = SlotOf(key);
   std::size_t freed = slots_.size();
+  const std::uint32_t tag = TagOf(key);
   for (; !dense_ && slots_[s].head != kEmpty; s = (s + 1) & mask) {
     const int head = slots_[s].head;
-    if (head >= 0 && KeyOf(atoms_[head].xyz) == key) break;
+    if (head >= 0 && slots_[s].tag == tag && KeyOf(atoms_[head].xyz) == key) break;
     if (head == kFreed && freed == slots_.size()) freed = s;
   }
   if (slots_[s].head == kEmpty && freed != slots_.size()) s = freed;
   atoms_[a].next = slots_[s].head >= 0 ? slots_[s].head : -1;
-  slots_[s] = Slot{TagOf(key), a};
+  slots_[s] = Slot{tag, a};
 }

@@ -66,6 +66,8 @@ class AtomGrid {
   std::int64_t CellOf(double w) const;
   std::uint64_t KeyOf(const double* w) const;
   std::size_t SlotOf(std::uint64_t key) const;
+  std::int64_t Along(int k, std::int64_t c) const;
+  std::size_t DenseSlot(const std::int64_t* along) const;
   static std::uint32_t TagOf(std::uint64_t key);
   Cells Around(const double* w) const;
   int Find(std::uint64_t key, std::size_t slot) const;
@@ -84,6 +86,26 @@ class AtomGrid {
 // Positions are wrapped into the box, and distances take the nearest image.
 void WrapIntoBox(const double* p, double* w);
 
+// delta = w - v for two wrapped positions, its nearest image (box units).
+inline void NearestImage(const double* w, const double* v, double* delta) {
+  for (int k = 0; k < 3; ++k) {
+    // Both in [0, 1]: the nearest image is at most one box away.
+    delta[k] = w[k] - v[k];
+    if (delta[k] > 0.5) {
+      delta[k] -= 1;
+    } else if (delta[k] < -0.5) {
+      delta[k] += 1;
+    }
+  }
+}
+
+// The square of the distance between two wrapped positions, nearest image.
+inline double SquareApart(const double* w, const double* v) {
+  double delta[3];
+  NearestImage(w, v, delta);
+  return delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2];
+}
+
 template <class Near>
 void AtomGrid::Visit(const double* p, Near near) const {
   double w[3];
@@ -92,15 +114,7 @@ void AtomGrid::Visit(const double* p, Near near) const {
   for (int i = 0; i < cells.count; ++i) {
     for (int a = Find(cells.key[i], cells.slot[i]); a >= 0; a = atoms_[a].next) {
       double delta[3];
-      for (int k = 0; k < 3; ++k) {
-        // Both in [0, 1]: the nearest image is at most one box away.
-        delta[k] = w[k] - atoms_[a].xyz[k];
-        if (delta[k] > 0.5) {
-          delta[k] -= 1;
-        } else if (delta[k] < -0.5) {
-          delta[k] += 1;
-        }
-      }
+      NearestImage(w, atoms_[a].xyz, delta);
       if (!near(delta, atoms_[a].cls)) return;
     }
   }

@@ -82,17 +82,9 @@ bool Settled(const std::vector<CrowdMember>& crowd, const double* centre, const 
     if (!grid.Clear(p, crowd[i].cls)) return false;
     WrapIntoBox(p, &wrapped[3 * i]);
     for (std::size_t j = 0; j < i; ++j) {
-      double sum = 0;
-      for (int k = 0; k < 3; ++k) {
-        double delta = wrapped[3 * i + k] - wrapped[3 * j + k];
-        if (delta > 0.5) {
-          delta -= 1;
-        } else if (delta < -0.5) {
-          delta += 1;
-        }
-        sum += delta * delta;
+      if (SquareApart(&wrapped[3 * i], &wrapped[3 * j]) < reach.Squared(crowd[i].cls, crowd[j].cls)) {
+        return false;
       }
-      if (sum < reach.Squared(crowd[i].cls, crowd[j].cls)) return false;
     }
   }
   return true;
