@@ -41,24 +41,30 @@ AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms, c
   } else if (fit >= 1) {
     per_side_ = static_cast<std::int64_t>(fit);
   }
-  // At most one cell an atom, and the table at most half full; where the
-  // cells atoms can reach are no more than its slots, each has its own (and
-  // one more is shared by any position outside them, which no atom takes).
+  // At most one cell an atom, and the table at most half full. Where the
+  // first atoms of the cells atoms can reach take at most twice the table's
+  // bytes (four cells a slot), each cell has its own (and one more is shared
+  // by any position outside them, which no atom takes).
   while ((std::size_t{1} << slot_bits_) < 2 * atoms) ++slot_bits_;
   double cells = 1;
   for (int k = 0; k < 3; ++k) {
     spans_[k] = SpanOf(centre, centres, k, margin);
     cells *= static_cast<double>(spans_[k].count);
   }
-  dense_ = cells <= static_cast<double>(std::size_t{1} << slot_bits_);
-  slots_.assign(dense_ ? static_cast<std::size_t>(cells) + 1 : std::size_t{1} << slot_bits_,
-                Slot{0, kEmpty});
+  static_assert(sizeof(Slot) == 2 * sizeof(int));
+  dense_ = cells <= 4 * static_cast<double>(std::size_t{1} << slot_bits_);
+  if (dense_) {
+    heads_.assign(static_cast<std::size_t>(cells) + 1, -1);
+  } else {
+    slots_.assign(std::size_t{1} << slot_bits_, Slot{0, kEmpty});
+  }
   atoms_.reserve(atoms);
 }
 
 double AtomGrid::Bytes(std::size_t atoms) {
-  // Slots: a power of two, below four for each atom.
-  return static_cast<double>(atoms) * (sizeof(Atom) + 4 * sizeof(Slot));
+  // Slots: a power of two, below four for each atom; or cells, in twice the
+  // bytes.
+  return static_cast<double>(atoms) * (sizeof(Atom) + 2 * 4 * sizeof(Slot));
 }
 
 bool AtomGrid::Clear(const double* p, int cls) const {
@@ -87,14 +93,14 @@ void AtomGrid::Remove(int a) {
   const std::uint64_t key = KeyOf(atoms_[a].xyz);
   std::size_t s = SlotOf(key);
   const std::uint32_t tag = TagOf(key);
-  while (!dense_ && (slots_[s].head < 0 || slots_[s].tag != tag ||
-                     KeyOf(atoms_[slots_[s].head].xyz) != key)) {
+  while (!dense_ &&
+         (slots_[s].head < 0 || slots_[s].tag != tag || KeyOf(atoms_[slots_[s].head].xyz) != key)) {
     s = (s + 1) & (slots_.size() - 1);
   }
-  int* link = &slots_[s].head;
+  int* link = dense_ ? &heads_[s] : &slots_[s].head;
   while (*link != a) link = &atoms_[*link].next;
   *link = atoms_[a].next;
-  if (slots_[s].head == -1) slots_[s].head = kFreed;
+  if (!dense_ && slots_[s].head == -1) slots_[s].head = kFreed;
 }
 
 // The cells along side k within `margin` of a centre: all but the longest
@@ -134,26 +140,24 @@ std::uint64_t AtomGrid::KeyOf(const double* w) const {
 
 std::size_t AtomGrid::SlotOf(std::uint64_t key) const {
   if (dense_) {
-    std::int64_t along[3];
-    for (int k = 0; k < 3; ++k) along[k] = Along(k, static_cast<std::int64_t>(key >> 21 * k & kSide));
-    return DenseSlot(along);
+    std::uint64_t slot = 0;
+    for (int k = 0; k < 3; ++k)
+      slot += ShareOf(k, static_cast<std::int64_t>(key >> 21 * k & kSide));
+    return static_cast<std::size_t>(std::min<std::uint64_t>(slot, heads_.size() - 1));
   }
   return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
 }
 
-// Cell c's place in the span along side k, or -1 where it lies outside.
-std::int64_t AtomGrid::Along(int k, std::int64_t c) const {
+// In the dense layout, cell c of side k adds its place along the span times
+// the cells of the sides before: the sum over the three sides is its slot. A
+// cell outside the span adds the last slot's number, so that the sum, taken
+// at most that, is the last slot, which cells outside the spans share.
+std::uint64_t AtomGrid::ShareOf(int k, std::int64_t c) const {
   std::int64_t along = c - spans_[k].first;
   if (along < 0) along += per_side_;
-  return along < spans_[k].count ? along : -1;
-}
-
-// The slot of the cell at `along` (as Along gives) in the dense layout; the
-// last one, shared, for any cell outside the spans.
-std::size_t AtomGrid::DenseSlot(const std::int64_t* along) const {
-  if (along[0] < 0 || along[1] < 0 || along[2] < 0) return slots_.size() - 1;
-  return static_cast<std::size_t>((along[2] * spans_[1].count + along[1]) * spans_[0].count +
-                                  along[0]);
+  if (along >= spans_[k].count) return heads_.size() - 1;
+  for (int before = 0; before < k; ++before) along *= spans_[before].count;
+  return static_cast<std::uint64_t>(along);
 }
 
 std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
@@ -164,37 +168,41 @@ std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
 // half of the cell it lies in (fewer when the box has fewer cells a side).
 // The slots are fetched ahead, as the search waits on them.
 AtomGrid::Cells AtomGrid::Around(const double* w) const {
-  std::uint64_t part[3][2];  // the two cells of each side, in place in the key
-  std::int64_t along[3][2];  // and their places in the dense layout
+  // The two cells of each side: their bits in the key, or in the dense layout
+  // their shares of the slot (which add up to the key, too).
+  std::uint64_t part[3][2];
   for (int k = 0; k < 3; ++k) {
     const std::int64_t c = CellOf(w[k]);
     const double at = w[k] >= 0 && w[k] < 1 ? w[k] * static_cast<double>(per_side_) - c : 0;
-    std::int64_t next = 0;
-    if (at < 0.5) {
-      next = c == 0 ? per_side_ - 1 : c - 1;
+    // Both neighbours, then one chosen: which half w lies in is a coin's
+    // toss, that a branch would guess wrong half the time.
+    const std::int64_t down = c == 0 ? per_side_ - 1 : c - 1;
+    const std::int64_t up = c + 1 == per_side_ ? 0 : c + 1;
+    const std::int64_t next = at < 0.5 ? down : up;
+    if (dense_) {
+      part[k][0] = ShareOf(k, c);
+      part[k][1] = ShareOf(k, next);
     } else {
-      next = c + 1 == per_side_ ? 0 : c + 1;
+      part[k][0] = static_cast<std::uint64_t>(c) << 21 * k;
+      part[k][1] = static_cast<std::uint64_t>(next) << 21 * k;
     }
-    part[k][0] = static_cast<std::uint64_t>(c) << 21 * k;
-    part[k][1] = static_cast<std::uint64_t>(next) << 21 * k;
-    if (dense_) along[k][0] = Along(k, c), along[k][1] = Along(k, next);
   }
   const int count = per_side_ == 1 ? 1 : 2;
   Cells cells;
   for (int z = 0; z < count; ++z) {
     for (int y = 0; y < count; ++y) {
       for (int x = 0; x < count; ++x) {
-        const std::uint64_t key = part[2][z] | part[1][y] | part[0][x];
-        std::size_t slot = 0;
+        const std::uint64_t key = part[2][z] + part[1][y] + part[0][x];
         if (dense_) {
-          const std::int64_t at[3] = {along[0][x], along[1][y], along[2][z]};
-          slot = DenseSlot(at);
+          cells.slot[cells.count] =
+              static_cast<std::size_t>(std::min<std::uint64_t>(key, heads_.size() - 1));
+          __builtin_prefetch(&heads_[cells.slot[cells.count]]);
         } else {
-          slot = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
+          cells.slot[cells.count] =
+              static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
+          __builtin_prefetch(&slots_[cells.slot[cells.count]]);
         }
-        __builtin_prefetch(&slots_[slot]);
         cells.key[cells.count] = key;
-        cells.slot[cells.count] = slot;
         ++cells.count;
       }
     }
@@ -204,7 +212,7 @@ AtomGrid::Cells AtomGrid::Around(const double* w) const {
 
 // The first atom of the cell `key`, searching from slot s, or -1.
 int AtomGrid::Find(std::uint64_t key, std::size_t s) const {
-  if (dense_) return std::max(slots_[s].head, -1);
+  if (dense_) return heads_[s];
   const std::uint32_t tag = TagOf(key);
   for (;; s = (s + 1) & (slots_.size() - 1)) {
     const Slot& slot = slots_[s];
@@ -217,11 +225,17 @@ int AtomGrid::Find(std::uint64_t key, std::size_t s) const {
 // first freed slot on the way, else the empty one that ends it).
 void AtomGrid::Link(int a) {
   const std::uint64_t key = KeyOf(atoms_[a].xyz);
+  if (dense_) {
+    const std::size_t s = SlotOf(key);
+    atoms_[a].next = heads_[s];
+    heads_[s] = a;
+    return;
+  }
   const std::size_t mask = slots_.size() - 1;
   std::size_t s = SlotOf(key);
   std::size_t freed = slots_.size();
   const std::uint32_t tag = TagOf(key);
-  for (; !dense_ && slots_[s].head != kEmpty; s = (s + 1) & mask) {
+  for (; slots_[s].head != kEmpty; s = (s + 1) & mask) {
     const int head = slots_[s].head;
     if (head >= 0 && slots_[s].tag == tag && KeyOf(atoms_[head].xyz) == key) break;
     if (head == kFreed && freed == slots_.size()) freed = s;

@@ -1,10 +1,11 @@
 // The atoms placed so far, by cell of a grid over the periodic box, so that a
 // new position is compared with the atoms near it only. Where the cells that
-// atoms can reach are no more than the slots a hash table would have (two to
-// four for each atom), each has a slot of its own (atoms near in space lie
-// near in memory); otherwise the cells that hold atoms are found through a
-// hash table. Either way empty space costs nothing, and the memory follows
-// the atoms, wherever they lie.
+// atoms can reach are at most four times the slots a hash table would have
+// (two to four for each atom), each has its first atom's number in an array
+// (cells near in space lie near in memory, and nothing is searched);
+// otherwise the cells that hold atoms are found through a hash table. Either
+// way empty space costs nothing, and the memory follows the atoms, wherever
+// they lie.
 #pragma once
 
 #include <cstddef>
@@ -66,8 +67,7 @@ class AtomGrid {
   std::int64_t CellOf(double w) const;
   std::uint64_t KeyOf(const double* w) const;
   std::size_t SlotOf(std::uint64_t key) const;
-  std::int64_t Along(int k, std::int64_t c) const;
-  std::size_t DenseSlot(const std::int64_t* along) const;
+  std::uint64_t ShareOf(int k, std::int64_t c) const;
   static std::uint32_t TagOf(std::uint64_t key);
   Cells Around(const double* w) const;
   int Find(std::uint64_t key, std::size_t slot) const;
@@ -77,9 +77,10 @@ class AtomGrid {
   int classes_;
   std::int64_t per_side_ = 1;
   int slot_bits_ = 4;
-  bool dense_ = false;  // a slot for every cell atoms can reach, in spans_
+  bool dense_ = false;  // a first atom for every cell atoms can reach, in spans_
   Span spans_[3];
-  std::vector<Slot> slots_;
+  std::vector<Slot> slots_;  // hashed: the cells that hold atoms
+  std::vector<int> heads_;   // dense: every cell's first atom, or -1
   std::vector<Atom> atoms_;
 };
 

@@ -82,7 +82,8 @@ bool Settled(const std::vector<CrowdMember>& crowd, const double* centre, const 
     if (!grid.Clear(p, crowd[i].cls)) return false;
     WrapIntoBox(p, &wrapped[3 * i]);
     for (std::size_t j = 0; j < i; ++j) {
-      if (SquareApart(&wrapped[3 * i], &wrapped[3 * j]) < reach.Squared(crowd[i].cls, crowd[j].cls)) {
+      if (SquareApart(&wrapped[3 * i], &wrapped[3 * j]) <
+          reach.Squared(crowd[i].cls, crowd[j].cls)) {
         return false;
       }
     }
