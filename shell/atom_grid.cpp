@@ -8,7 +8,6 @@ namespace {
 
 // Cells a side at most: a cell's three coordinates fit 21 bits each.
 constexpr std::int64_t kMostPerSide = std::int64_t{1} << 21;
-constexpr std::uint64_t kSide = kMostPerSide - 1;  // the bits of one side's cell in a key
 
 }  // namespace
 
@@ -90,12 +89,13 @@ void AtomGrid::Put(int a, const double* p) {
 }
 
 void AtomGrid::Remove(int a) {
-  const std::uint64_t key = KeyOf(atoms_[a].xyz);
-  std::size_t s = SlotOf(key);
-  const std::uint32_t tag = TagOf(key);
-  while (!dense_ &&
-         (slots_[s].head < 0 || slots_[s].tag != tag || KeyOf(atoms_[slots_[s].head].xyz) != key)) {
-    s = (s + 1) & (slots_.size() - 1);
+  std::size_t s = SlotAt(atoms_[a].xyz);
+  if (!dense_) {
+    const std::uint64_t key = KeyOf(atoms_[a].xyz);
+    const std::uint32_t tag = TagOf(key);
+    while (slots_[s].head < 0 || slots_[s].tag != tag || KeyOf(atoms_[slots_[s].head].xyz) != key) {
+      s = (s + 1) & (slots_.size() - 1);
+    }
   }
   int* link = dense_ ? &heads_[s] : &slots_[s].head;
   while (*link != a) link = &atoms_[*link].next;
@@ -138,13 +138,16 @@ std::uint64_t AtomGrid::KeyOf(const double* w) const {
          static_cast<std::uint64_t>(CellOf(w[1])) << 21 | static_cast<std::uint64_t>(CellOf(w[0]));
 }
 
-std::size_t AtomGrid::SlotOf(std::uint64_t key) const {
-  if (dense_) {
-    std::uint64_t slot = 0;
-    for (int k = 0; k < 3; ++k)
-      slot += ShareOf(k, static_cast<std::int64_t>(key >> 21 * k & kSide));
-    return static_cast<std::size_t>(std::min<std::uint64_t>(slot, heads_.size() - 1));
-  }
+// The slot of the cell that holds w: in the dense layout its own, else where
+// the search for it starts.
+std::size_t AtomGrid::SlotAt(const double* w) const {
+  if (!dense_) return HashOf(KeyOf(w));
+  std::uint64_t slot = 0;
+  for (int k = 0; k < 3; ++k) slot += ShareOf(k, CellOf(w[k]));
+  return static_cast<std::size_t>(std::min<std::uint64_t>(slot, heads_.size() - 1));
+}
+
+std::size_t AtomGrid::HashOf(std::uint64_t key) const {
   return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
 }
 
@@ -198,8 +201,7 @@ AtomGrid::Cells AtomGrid::Around(const double* w) const {
               static_cast<std::size_t>(std::min<std::uint64_t>(key, heads_.size() - 1));
           __builtin_prefetch(&heads_[cells.slot[cells.count]]);
         } else {
-          cells.slot[cells.count] =
-              static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - slot_bits_));
+          cells.slot[cells.count] = HashOf(key);
           __builtin_prefetch(&slots_[cells.slot[cells.count]]);
         }
         cells.key[cells.count] = key;
@@ -224,15 +226,15 @@ int AtomGrid::Find(std::uint64_t key, std::size_t s) const {
 // Atom a at the head of its cell's list: the cell's slot, or a new one (the
 // first freed slot on the way, else the empty one that ends it).
 void AtomGrid::Link(int a) {
-  const std::uint64_t key = KeyOf(atoms_[a].xyz);
   if (dense_) {
-    const std::size_t s = SlotOf(key);
+    const std::size_t s = SlotAt(atoms_[a].xyz);
     atoms_[a].next = heads_[s];
     heads_[s] = a;
     return;
   }
+  const std::uint64_t key = KeyOf(atoms_[a].xyz);
   const std::size_t mask = slots_.size() - 1;
-  std::size_t s = SlotOf(key);
+  std::size_t s = HashOf(key);
   std::size_t freed = slots_.size();
   const std::uint32_t tag = TagOf(key);
   for (; slots_[s].head != kEmpty; s = (s + 1) & mask) {

@@ -66,7 +66,8 @@ class AtomGrid {
   Span SpanOf(const double* centre, std::size_t centres, int k, double margin) const;
   std::int64_t CellOf(double w) const;
   std::uint64_t KeyOf(const double* w) const;
-  std::size_t SlotOf(std::uint64_t key) const;
+  std::size_t SlotAt(const double* w) const;
+  std::size_t HashOf(std::uint64_t key) const;
   std::uint64_t ShareOf(int k, std::int64_t c) const;
   static std::uint32_t TagOf(std::uint64_t key);
   Cells Around(const double* w) const;
