@@ -76,6 +76,32 @@ bool AtomGrid::Clear(const double* p, int cls) const {
   return clear;
 }
 
+void AtomGrid::FetchAhead(const double* p, double half) const {
+  if (!dense_) return;
+  double w[3];
+  WrapIntoBox(p, w);
+  std::uint64_t share[3][kAhead];
+  int count[3];
+  for (int k = 0; k < 3; ++k) {
+    const double n = static_cast<double>(per_side_);
+    const auto low = static_cast<std::int64_t>(std::floor((w[k] - half) * n));
+    const auto high = static_cast<std::int64_t>(std::floor((w[k] + half) * n));
+    count[k] = static_cast<int>(std::min<std::int64_t>({high - low + 1, per_side_, kAhead}));
+    std::int64_t c = low < 0 ? low + per_side_ : low;
+    for (int i = 0; i < count[k]; ++i, c = c + 1 == per_side_ ? 0 : c + 1) {
+      share[k][i] = ShareOf(k, c);
+    }
+  }
+  const std::uint64_t last = heads_.size() - 1;
+  for (int z = 0; z < count[2]; ++z) {
+    for (int y = 0; y < count[1]; ++y) {
+      for (int x = 0; x < count[0]; ++x) {
+        __builtin_prefetch(&heads_[std::min(share[2][z] + share[1][y] + share[0][x], last)]);
+      }
+    }
+  }
+}
+
 int AtomGrid::Add(const double* p, int cls) {
   atoms_.push_back(Atom{{0, 0, 0}, -1, cls});
   const int a = static_cast<int>(atoms_.size()) - 1;

@@ -28,6 +28,13 @@ class AtomGrid {
   // Whether no atom lies closer to p, an atom of class `cls`, than its reach.
   bool Clear(const double* p, int cls) const;
 
+  // Asks the memory ahead for the first atoms of the cells that a cube of
+  // side 2 * half (box units) around p touches (with a slot for each cell;
+  // at most kAhead cells along each side), so that the searches there wait
+  // less.
+  void FetchAhead(const double* p, double half) const;
+  static constexpr int kAhead = 4;
+
   // Calls near(delta, cls) for every atom in the cells around p, among them
   // all those within the largest reach, until it returns false. delta is p
   // minus the atom, its nearest image, in box units.

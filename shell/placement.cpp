@@ -123,6 +123,10 @@ class ShellDraw {
     // Every neighbour lies within the largest outer radius of its centre.
     double margin = 0;
     for (const CrowdMember& member : crowd_) margin = std::max(margin, member.outer);
+    // and the atoms its draws meet within that and the largest reach.
+    double reach = 0;
+    for (const double r2 : reach_->squared()) reach = std::max(reach, std::sqrt(r2));
+    reach_out_ = margin + reach;
     WithMemoryGuard("SimpleCfg::ArrangeNeighbours", how_.parameters, [&] {
       const auto atoms = static_cast<std::size_t>(SimpleCfg::natoms);
       ClaimMemory(AtomGrid::Bytes(atoms), how_.parameters, "SimpleCfg::ArrangeNeighbours");
@@ -144,6 +148,12 @@ class ShellDraw {
                        " closer than " + GeneralText(how_.min_distance.Of(ct + 1, ct + 1)) +
                        " to an earlier one; central atoms are not moved"});
     }
+  }
+
+  // With minimum distances, the grid fetches ahead what the placement around
+  // `centre` will search.
+  void FetchAhead(const double* centre) const {
+    if (grid_) grid_->FetchAhead(centre, reach_out_);
   }
 
   // Places the neighbours of central atom `j`, at `centre`, at `atoms`: by
@@ -241,6 +251,7 @@ class ShellDraw {
   std::vector<CrowdMember> crowd_;  // the neighbours of one central atom, in order
   std::vector<int> placed_;         // their numbers in the grid
   std::vector<double> wrapped_;     // their positions wrapped into the box
+  double reach_out_ = 0;            // how far from its centre a neighbour meets atoms
 };
 
 }  // namespace
@@ -278,6 +289,7 @@ void SimpleCfg::ArrangeNeighbours(FNC& fnc, const SimpleCfg& input, const ShellP
         fnc.constrainttype[own] = kind;
       }
     }
+    if (j + 1 < n) draw.FetchAhead(centre + 3);
     draw.PlaceAround(centre, j, atoms);
   }
 }
