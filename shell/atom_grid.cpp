@@ -46,8 +46,16 @@ AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms, c
   // by any position outside them, which no atom takes).
   while ((std::size_t{1} << slot_bits_) < 2 * atoms) ++slot_bits_;
   double cells = 1;
+  // The cells along each side that hold a centre.
+  std::vector<bool> held[3];
+  for (std::vector<bool>& side : held) side.assign(static_cast<std::size_t>(per_side_), false);
+  for (std::size_t i = 0; i < centres; ++i) {
+    double w[3];
+    WrapIntoBox(centre + 3 * i, w);
+    for (int k = 0; k < 3; ++k) held[k][CellOf(w[k])] = true;
+  }
   for (int k = 0; k < 3; ++k) {
-    spans_[k] = SpanOf(centre, centres, k, margin);
+    spans_[k] = SpanOf(held[k], margin);
     cells *= static_cast<double>(spans_[k].count);
   }
   static_assert(sizeof(Slot) == 2 * sizeof(int));
@@ -95,9 +103,10 @@ void AtomGrid::FetchAhead(const double* p, double half) const {
   const std::uint64_t last = heads_.size() - 1;
   for (int z = 0; z < count[2]; ++z) {
     for (int y = 0; y < count[1]; ++y) {
-      for (int x = 0; x < count[0]; ++x) {
-        __builtin_prefetch(&heads_[std::min(share[2][z] + share[1][y] + share[0][x], last)]);
-      }
+      // A run along x lies in one or two lines of memory: fetched by its ends.
+      const std::uint64_t row = share[2][z] + share[1][y];
+      __builtin_prefetch(&heads_[std::min(row + share[0][0], last)]);
+      __builtin_prefetch(&heads_[std::min(row + share[0][count[0] - 1], last)]);
     }
   }
 }
@@ -129,18 +138,11 @@ void AtomGrid::Remove(int a) {
   if (!dense_ && slots_[s].head == -1) slots_[s].head = kFreed;
 }
 
-// The cells along side k within `margin` of a centre: all but the longest
-// run of cells, around the box, that holds no centre, narrowed by the margin
-// and a cell more on both ends.
-AtomGrid::Span AtomGrid::SpanOf(const double* centre, std::size_t centres, int k,
-                                double margin) const {
+// The cells along a side within `margin` of a centre, given the cells that
+// `held` one: all but the longest run of cells, around the box, that holds no
+// centre, narrowed by the margin and a cell more on both ends.
+AtomGrid::Span AtomGrid::SpanOf(const std::vector<bool>& held, double margin) const {
   const std::int64_t n = per_side_;
-  std::vector<bool> held(static_cast<std::size_t>(n), false);
-  for (std::size_t i = 0; i < centres; ++i) {
-    double w[3];
-    WrapIntoBox(centre + 3 * i, w);
-    held[CellOf(w[k])] = true;
-  }
   std::int64_t gap = 0, end = 0;  // the longest run without centres, and its last cell
   for (std::int64_t i = 0, run = 0; i < 2 * n; ++i) {
     run = held[i % n] ? 0 : run + 1;

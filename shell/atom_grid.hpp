@@ -70,7 +70,7 @@ class AtomGrid {
   static constexpr int kEmpty = -1;  // never used: ends a search
   static constexpr int kFreed = -2;  // a cell emptied by Remove
 
-  Span SpanOf(const double* centre, std::size_t centres, int k, double margin) const;
+  Span SpanOf(const std::vector<bool>& held, double margin) const;
   std::int64_t CellOf(double w) const;
   std::uint64_t KeyOf(const double* w) const;
   std::size_t SlotAt(const double* w) const;
