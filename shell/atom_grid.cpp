@@ -78,7 +78,7 @@ bool AtomGrid::Clear(const double* p, int cls) const {
   const double* reach2 = &reach2_[static_cast<std::size_t>(cls) * classes_];
   bool clear = true;
   Visit(p, [&](const double* delta, int other) {
-    clear = !(delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2] < reach2[other]);
+    clear = !(SquareOf(delta) < reach2[other]);
     return clear;
   });
   return clear;
@@ -200,7 +200,8 @@ std::uint32_t AtomGrid::TagOf(std::uint64_t key) {
 // The slots are fetched ahead, as the search waits on them.
 AtomGrid::Cells AtomGrid::Around(const double* w) const {
   // The two cells of each side: their bits in the key, or in the dense layout
-  // their shares of the slot (which add up to the key, too).
+  // their shares of the slot. Either way the three sides' parts add up to the
+  // cell's key, which in the dense layout is its slot (or beyond the last).
   std::uint64_t part[3][2];
   for (int k = 0; k < 3; ++k) {
     const std::int64_t c = CellOf(w[k]);

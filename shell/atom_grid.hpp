@@ -108,11 +108,15 @@ inline void NearestImage(const double* w, const double* v, double* delta) {
   }
 }
 
+inline double SquareOf(const double* delta) {
+  return delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2];
+}
+
 // The square of the distance between two wrapped positions, nearest image.
 inline double SquareApart(const double* w, const double* v) {
   double delta[3];
   NearestImage(w, v, delta);
-  return delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2];
+  return SquareOf(delta);
 }
 
 template <class Near>
