@@ -132,8 +132,11 @@ int RunConstrain(const ConstrainRequest& request, Report& report) {
   return WithMemoryGuard("constrain", request.structure, [&] {
     const Plan plan = MakePlan(request, report);
     WriteFiles(plan, request, report);
-    std::cout << request.structure << ": " << plan.structure.atoms.size() << " atoms, "
-              << plan.molecules.type.size() << " molecules of " << plan.molecules.types.size()
+    std::cout << request.structure << ": " << plan.structure.atoms.size()
+              << (plan.structure.atoms.size() == 1 ? " atom, " : " atoms, ")
+              << plan.molecules.type.size()
+              << (plan.molecules.type.size() == 1 ? " molecule of " : " molecules of ")
+              << plan.molecules.types.size()
               << (plan.molecules.types.size() == 1 ? " type" : " types")
               << (request.topology ? ", as " + *request.topology + " lists them" : "") << '\n';
     PrintTypes(plan);
