@@ -31,6 +31,7 @@ AtomGrid::AtomGrid(std::vector<double> reach2, int classes, std::size_t atoms, c
     : reach2_(std::move(reach2)), classes_(classes) {
   double reach = 0;
   for (const double r2 : reach2_) reach = std::max(reach, std::sqrt(r2));
+  around_ = margin + reach;
   // Cells at least twice the reach wide (and a hair more, against rounding),
   // so that the atoms within reach of a point lie in its cell or the next one
   // towards it along each side: 8 cells to search.
@@ -84,7 +85,7 @@ bool AtomGrid::Clear(const double* p, int cls) const {
   return clear;
 }
 
-void AtomGrid::FetchAhead(const double* p, double half) const {
+void AtomGrid::FetchAhead(const double* p) const {
   if (!dense_) return;
   double w[3];
   WrapIntoBox(p, w);
@@ -92,8 +93,8 @@ void AtomGrid::FetchAhead(const double* p, double half) const {
   int count[3];
   for (int k = 0; k < 3; ++k) {
     const double n = static_cast<double>(per_side_);
-    const auto low = static_cast<std::int64_t>(std::floor((w[k] - half) * n));
-    const auto high = static_cast<std::int64_t>(std::floor((w[k] + half) * n));
+    const auto low = static_cast<std::int64_t>(std::floor((w[k] - around_) * n));
+    const auto high = static_cast<std::int64_t>(std::floor((w[k] + around_) * n));
     count[k] = static_cast<int>(std::min<std::int64_t>({high - low + 1, per_side_, kAhead}));
     std::int64_t c = low < 0 ? low + per_side_ : low;
     for (int i = 0; i < count[k]; ++i, c = c + 1 == per_side_ ? 0 : c + 1) {

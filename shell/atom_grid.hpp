@@ -28,11 +28,11 @@ class AtomGrid {
   // Whether no atom lies closer to p, an atom of class `cls`, than its reach.
   bool Clear(const double* p, int cls) const;
 
-  // Asks the memory ahead for the first atoms of the cells that a cube of
-  // side 2 * half (box units) around p touches (with a slot for each cell;
-  // at most kAhead cells along each side), so that the searches there wait
-  // less.
-  void FetchAhead(const double* p, double half) const;
+  // Asks the memory ahead for the first atoms of the cells that the searches
+  // around a central atom at p touch: a cube of side twice the margin and
+  // the largest reach (with a slot for each cell; at most kAhead cells along
+  // each side), so that those searches wait less.
+  void FetchAhead(const double* p) const;
   static constexpr int kAhead = 4;
 
   // Calls near(delta, cls) for every atom in the cells around p, among them
@@ -83,6 +83,7 @@ class AtomGrid {
 
   std::vector<double> reach2_;
   int classes_;
+  double around_ = 0;  // the margin and the largest reach: how far a centre's searches go
   std::int64_t per_side_ = 1;
   int slot_bits_ = 4;
   bool dense_ = false;  // a first atom for every cell atoms can reach, in spans_

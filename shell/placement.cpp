@@ -123,10 +123,6 @@ class ShellDraw {
     // Every neighbour lies within the largest outer radius of its centre.
     double margin = 0;
     for (const CrowdMember& member : crowd_) margin = std::max(margin, member.outer);
-    // and the atoms its draws meet within that and the largest reach.
-    double reach = 0;
-    for (const double r2 : reach_->squared()) reach = std::max(reach, std::sqrt(r2));
-    reach_out_ = margin + reach;
     WithMemoryGuard("SimpleCfg::ArrangeNeighbours", how_.parameters, [&] {
       const auto atoms = static_cast<std::size_t>(SimpleCfg::natoms);
       ClaimMemory(AtomGrid::Bytes(atoms), how_.parameters, "SimpleCfg::ArrangeNeighbours");
@@ -153,7 +149,7 @@ class ShellDraw {
   // With minimum distances, the grid fetches ahead what the placement around
   // `centre` will search.
   void FetchAhead(const double* centre) const {
-    if (grid_) grid_->FetchAhead(centre, reach_out_);
+    if (grid_) grid_->FetchAhead(centre);
   }
 
   // Places the neighbours of central atom `j`, at `centre`, at `atoms`: by
@@ -251,7 +247,6 @@ class ShellDraw {
   std::vector<CrowdMember> crowd_;  // the neighbours of one central atom, in order
   std::vector<int> placed_;         // their numbers in the grid
   std::vector<double> wrapped_;     // their positions wrapped into the box
-  double reach_out_ = 0;            // how far from its centre a neighbour meets atoms
 };
 
 }  // namespace
